@@ -1,0 +1,4 @@
+// Wizard page wndPlay; built on the toolkit's dialog once that exists.
+#pragma once
+
+class wndPlay {};

@@ -1,0 +1,141 @@
+// The OS seam: everything the installer needs from the operating system, as thin calls without rules.
+// Two back ends implement it: platform/win32 (the real one) and platform/double (the native test double).
+// Constants the core uses are plain numbers here, so the core never needs windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace os {
+
+using Handle = std::uintptr_t; // 0 = none (mutex, process, library, registry key)
+using Window = void*;          // null = none
+
+// Registry roots and access rights (values of the Win32 API).
+constexpr std::uint32_t kHkeyCurrentUser = 0x80000001u;
+constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
+constexpr std::uint32_t kKeyQueryValue = 0x0001u;
+constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
+constexpr std::uint32_t kRegSz = 1;
+
+// Drive types, attributes and other numbers of the API.
+constexpr std::uint32_t kDriveCdrom = 5;
+constexpr std::uint32_t kDriveFixed = 3;
+constexpr std::uint32_t kAttrNormal = 0x80;
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+constexpr std::uint32_t kStillActive = 259;
+constexpr int kSwShowNormal = 1;
+constexpr int kSwShowDefault = 10;
+
+// Message box flags and answers.
+constexpr std::uint32_t kMbOk = 0x0;
+constexpr std::uint32_t kMbYesNo = 0x4;
+constexpr std::uint32_t kMbIconError = 0x10;
+constexpr std::uint32_t kMbIconQuestion = 0x20;
+constexpr std::uint32_t kMbIconInformation = 0x40;
+constexpr int kIdOk = 1;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+// Special folders and folder-browser flags.
+constexpr int kCsidlPrograms = 2;
+constexpr int kCsidlDesktopDirectory = 16;
+constexpr std::uint32_t kBifReturnOnlyFsDirs = 0x0001;
+constexpr std::uint32_t kBifReturnFsAncestors = 0x0008;
+constexpr std::uint32_t kBifNewDialogStyle = 0x0040;
+
+// ---- registry ----
+Handle RegOpen(std::uint32_t root, const char* subKey, std::uint32_t access);
+Handle RegCreate(std::uint32_t root, const char* subKey, std::uint32_t access); // non-volatile
+// Reads a value into data (size in: capacity, out: bytes stored). False when missing or too large.
+bool RegQuery(Handle key, const char* name, void* data, std::uint32_t* size, std::uint32_t* type);
+bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, std::uint32_t size);
+void RegClose(Handle key);
+
+// ---- files and folders (ANSI paths with Windows semantics, relative to the current folder) ----
+bool SetCurrentDir(const char* path);
+std::string GetCurrentDir();
+FILE* OpenFile(const char* path, const char* mode);
+bool FindFirstExists(const char* nameOrPattern); // FindFirstFileA, handle closed at once
+struct DirEntry {
+    std::string name;
+    bool isDir;
+};
+std::vector<DirEntry> ListDir(const char* pattern); // FindFirstFileA / FindNextFileA, "." and ".." included
+bool CreateDir(const char* path);
+bool CreateDirWide(const std::u16string& path);
+bool FileCopy(const char* from, const char* to, bool failIfExists);
+bool SetFileAttrs(const char* path, std::uint32_t attrs);
+bool FileDelete(const char* path);
+bool RemoveDir(const char* path);
+bool ShortPathWide(const std::u16string& path, std::u16string* shortPath);
+bool ShortPath(const char* path, std::string* shortPath);
+
+// ---- drives and free space ----
+std::uint32_t LogicalDriveStrings(char* buffer, std::uint32_t size);
+std::uint32_t DriveType(const char* root);
+// GetDiskFreeSpaceExA looked up in kernel32 by name: -1 when the entry point is absent,
+// 0 when the call fails, 1 with the bytes available to the caller.
+int FreeSpaceEx(const char* root, std::uint64_t* availableToCaller);
+bool FreeSpaceLegacy(const char* root, std::uint32_t* sectorsPerCluster, std::uint32_t* bytesPerSector,
+                     std::uint32_t* freeClusters);
+
+// ---- system information ----
+// GetVersionExA with a zeroed record of recordSize bytes (148 or 156).
+bool VersionInfo(std::uint32_t recordSize, std::uint32_t* platformId, std::uint32_t* major);
+std::string TempPath();                                              // GetTempPathA, with its final separator
+std::string TempFileName(const char* folder, const char* prefix);    // GetTempFileNameA, unique 0; "" on failure
+std::string ModulePath();                                            // the running executable
+struct Rect {
+    std::int32_t left, top, right, bottom;
+};
+Rect WorkArea();
+std::uint32_t TickCount();
+void Sleep(std::uint32_t ms);
+bool IsLeadByte(unsigned char c); // DBCS lead byte of the ANSI code page
+std::uint32_t LastError();
+std::string LastErrorText(); // FormatMessage from the system table; "" when there is none
+
+// ---- processes ----
+Handle StartProgram(const char* commandLine, int showCommand); // process handle, 0 on failure
+bool ExitCode(Handle process, std::uint32_t* code);
+bool PumpOneMessage(); // takes one waiting message of this thread, translates and dispatches it
+void RestrictDllSearch(); // only the system folder is searched for implicitly loaded libraries
+Handle LoadLibraryPath(const char* fullPath);
+void* LibrarySymbol(Handle library, const char* name);
+
+// ---- named mutex ----
+Handle MutexOpen(const char* name);
+Handle MutexCreate(const char* name);
+void MutexRelease(Handle mutex);
+void HandleClose(Handle handle);
+
+// ---- message boxes ----
+int MsgBoxA(Window owner, const char* text, const char* caption, std::uint32_t flags);
+int MsgBoxW(Window owner, const std::u16string& text, const std::u16string& caption, std::uint32_t flags);
+
+// ---- code pages ----
+std::u16string AnsiToWide(const char* text);
+std::string WideToAnsi(const std::u16string& text);
+std::string OemToAnsi(const char* text);
+std::string AnsiToOem(const char* text);
+
+// ---- shell ----
+bool SpecialFolderWide(int csidl, std::u16string* path); // SHGetSpecialFolderPathW, no creation
+void ShellOpen(Window owner, const char* file);          // ShellExecute "open", SW_SHOWNORMAL
+// The folder browser; wide selects the W interface. True with the chosen folder's path.
+bool BrowseForFolder(Window owner, const std::u16string& title, std::uint32_t flags, bool wide,
+                     std::u16string* chosen);
+struct ShellLinkResult {
+    bool created;        // the shell link object could be made
+    std::int32_t result; // COM result of Save (or of the creation when it failed)
+};
+// CoInitialize on the calling thread, then IShellLinkW (wide) or IShellLinkA with ANSI texts.
+ShellLinkResult SaveShellLink(bool wide, const std::u16string& target, const std::u16string& description,
+                              const std::u16string& workingDir, const std::u16string& linkFile);
+void SetWindowTitleWide(Window window, const std::u16string& title);
+
+} // namespace os

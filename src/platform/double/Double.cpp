@@ -1,0 +1,476 @@
+// Native test double of the OS seam: an in-memory registry, drive letters mapped to host folders,
+// scripted message boxes and processes. The ANSI code page is 1251 and the OEM code page 866, so the
+// Cyrillic conversions of the installer are exercised for real (through iconv).
+#include "platform/double/Double.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fnmatch.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <dirent.h>
+#include <unistd.h>
+
+namespace os::testdouble {
+
+State& Double() {
+    static State state;
+    return state;
+}
+
+void Reset() { Double() = State(); }
+
+static std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+static bool IsSep(char c) { return c == '\\' || c == '/'; }
+
+// Absolute, normalised Windows form ("D:\a\b") of a path relative to the current folder.
+static std::string Absolute(const std::string& path) {
+    const std::string& cur = Double().currentDir;
+    std::string full;
+    if (path.size() >= 2 && path[1] == ':') {
+        if (path.size() >= 3 && IsSep(path[2]))
+            full = path;
+        else
+            full = path.substr(0, 2) + "\\" + path.substr(2); // drive-relative: taken from the root
+    } else if (!path.empty() && IsSep(path[0])) {
+        full = cur.substr(0, 2) + path;
+    } else {
+        full = cur + "\\" + path;
+    }
+    std::vector<std::string> parts;
+    std::string part;
+    for (size_t i = 3; i <= full.size(); ++i) {
+        if (i == full.size() || IsSep(full[i])) {
+            if (part == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            part.clear();
+        } else {
+            part += full[i];
+        }
+    }
+    std::string out;
+    out += static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
+    out += ":\\";
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? "\\" : "") + parts[i];
+    return out;
+}
+
+std::string HostPath(const std::string& windowsPath) {
+    std::string abs = Absolute(windowsPath);
+    auto it = Double().drives.find(abs[0]);
+    if (it == Double().drives.end()) return std::string();
+    std::string host = it->second;
+    for (size_t i = 3; i < abs.size(); ++i) host += abs[i] == '\\' ? '/' : abs[i];
+    if (abs.size() > 3) host.insert(it->second.size(), "/");
+    return host;
+}
+
+static std::string Convert(const char* from, const char* to, const std::string& in) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string();
+    std::string out(in.size() * 4 + 8, '\0');
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char* dst = out.data();
+    size_t dstLeft = out.size();
+    while (srcLeft > 0) {
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1)) break;
+        if (errno != EILSEQ && errno != EINVAL) break;
+        // Like the system conversions, an unmappable character becomes a question mark.
+        ++src;
+        --srcLeft;
+        if (dstLeft) {
+            *dst++ = '?';
+            --dstLeft;
+            if (std::strncmp(to, "UTF-16", 6) == 0 && dstLeft) {
+                *dst++ = '\0';
+                --dstLeft;
+            }
+        }
+    }
+    iconv_close(cd);
+    out.resize(out.size() - dstLeft);
+    return out;
+}
+
+std::string ToUtf8(const std::u16string& s) {
+    return Convert("UTF-16LE", "UTF-8", std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2));
+}
+
+std::u16string FromUtf8(const std::string& s) {
+    std::string bytes = Convert("UTF-8", "UTF-16LE", s);
+    return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
+}
+
+static std::string KeyName(std::uint32_t root, const char* subKey) {
+    return Lower((root == kHkeyLocalMachine ? std::string("HKLM\\") : std::string("HKCU\\")) + subKey);
+}
+
+static std::vector<std::string>& OpenKeys() {
+    static std::vector<std::string> keys;
+    return keys;
+}
+
+static bool IsDir(const std::string& host) {
+    struct stat st;
+    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+static bool Exists(const std::string& host) {
+    struct stat st;
+    return !host.empty() && stat(host.c_str(), &st) == 0;
+}
+
+} // namespace os::testdouble
+
+namespace os {
+using namespace testdouble;
+
+Handle RegOpen(std::uint32_t root, const char* subKey, std::uint32_t) {
+    std::string name = KeyName(root, subKey);
+    if (!Double().registry.count(name)) return 0;
+    OpenKeys().push_back(name);
+    return OpenKeys().size();
+}
+
+Handle RegCreate(std::uint32_t root, const char* subKey, std::uint32_t) {
+    std::string name = KeyName(root, subKey);
+    if (Double().failingKeys.count(name)) return 0;
+    Double().registry[name];
+    OpenKeys().push_back(name);
+    return OpenKeys().size();
+}
+
+bool RegQuery(Handle key, const char* name, void* data, std::uint32_t* size, std::uint32_t* type) {
+    if (key == 0 || key > OpenKeys().size()) return false;
+    auto& values = Double().registry[OpenKeys()[key - 1]];
+    auto it = values.find(Lower(name ? name : ""));
+    if (it == values.end()) return false;
+    if (type) *type = it->second.type;
+    if (it->second.data.size() > *size) {
+        *size = static_cast<std::uint32_t>(it->second.data.size());
+        return false;
+    }
+    std::memcpy(data, it->second.data.data(), it->second.data.size());
+    *size = static_cast<std::uint32_t>(it->second.data.size());
+    return true;
+}
+
+bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, std::uint32_t size) {
+    if (key == 0 || key > OpenKeys().size()) return false;
+    Double().registry[OpenKeys()[key - 1]][Lower(name ? name : "")] =
+        RegValue{type, std::string(static_cast<const char*>(data), size)};
+    return true;
+}
+
+void RegClose(Handle) {}
+
+bool SetCurrentDir(const char* path) {
+    std::string host = HostPath(path);
+    if (!IsDir(host)) return false;
+    Double().currentDir = Absolute(path);
+    return true;
+}
+
+std::string GetCurrentDir() { return Double().currentDir; }
+
+FILE* OpenFile(const char* path, const char* mode) {
+    std::string host = HostPath(path);
+    if (host.empty()) return nullptr;
+    std::string m;
+    for (const char* p = mode; *p; ++p)
+        if (*p != 't') m += *p; // text mode is the host's default
+    return std::fopen(host.c_str(), m.c_str());
+}
+
+static std::vector<DirEntry> Match(const char* pattern) {
+    std::vector<DirEntry> out;
+    std::string p(pattern);
+    size_t cut = p.find_last_of("\\/");
+    std::string folder = cut == std::string::npos ? std::string(".") : p.substr(0, cut + 1);
+    std::string mask = cut == std::string::npos ? p : p.substr(cut + 1);
+    std::string hostFolder = HostPath(folder);
+    if (mask.find_first_of("*?") == std::string::npos) {
+        std::string host = HostPath(p);
+        if (Exists(host)) out.push_back({mask, IsDir(host)});
+        return out;
+    }
+    if (mask == "*.*") mask = "*";
+    DIR* dir = opendir(hostFolder.c_str());
+    if (!dir) return out;
+    std::vector<DirEntry> found;
+    while (dirent* e = readdir(dir)) {
+        if (fnmatch(mask.c_str(), e->d_name, FNM_CASEFOLD) != 0) continue;
+        found.push_back({e->d_name, IsDir(hostFolder + "/" + e->d_name)});
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    return found;
+}
+
+bool FindFirstExists(const char* nameOrPattern) { return !Match(nameOrPattern).empty(); }
+std::vector<DirEntry> ListDir(const char* pattern) { return Match(pattern); }
+
+bool CreateDir(const char* path) {
+    std::string host = HostPath(path);
+    return !host.empty() && mkdir(host.c_str(), 0777) == 0;
+}
+
+bool CreateDirWide(const std::u16string& path) { return CreateDir(WideToAnsi(path).c_str()); }
+
+bool FileCopy(const char* from, const char* to, bool failIfExists) {
+    std::string src = HostPath(from), dst = HostPath(to);
+    if (src.empty() || dst.empty() || IsDir(src) || (failIfExists && Exists(dst))) return false;
+    FILE* in = std::fopen(src.c_str(), "rb");
+    if (!in) return false;
+    struct stat st;
+    if (stat(dst.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) {
+        std::fclose(in);
+        return false; // a read-only target cannot be overwritten
+    }
+    FILE* out = std::fopen(dst.c_str(), "wb");
+    if (!out) {
+        std::fclose(in);
+        return false;
+    }
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) std::fwrite(buffer, 1, n, out);
+    std::fclose(in);
+    return std::fclose(out) == 0;
+}
+
+bool SetFileAttrs(const char* path, std::uint32_t attrs) {
+    std::string host = HostPath(path);
+    struct stat st;
+    if (host.empty() || stat(host.c_str(), &st) != 0) return false;
+    mode_t mode = (attrs & kAttrReadOnly) ? (st.st_mode & ~0222) : (st.st_mode | S_IWUSR);
+    return chmod(host.c_str(), mode) == 0;
+}
+
+bool FileDelete(const char* path) {
+    std::string host = HostPath(path);
+    struct stat st;
+    if (host.empty() || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    if (!(st.st_mode & S_IWUSR)) return false; // Windows refuses to delete a read-only file
+    return unlink(host.c_str()) == 0;
+}
+
+bool RemoveDir(const char* path) {
+    std::string host = HostPath(path);
+    return !host.empty() && rmdir(host.c_str()) == 0;
+}
+
+bool ShortPathWide(const std::u16string& path, std::u16string* shortPath) {
+    if (!Exists(HostPath(WideToAnsi(path)))) return false;
+    *shortPath = path; // the double has no 8.3 names: the short form is the long one
+    return true;
+}
+
+bool ShortPath(const char* path, std::string* shortPath) {
+    if (!Exists(HostPath(path))) return false;
+    *shortPath = path;
+    return true;
+}
+
+std::uint32_t LogicalDriveStrings(char* buffer, std::uint32_t size) {
+    std::string all;
+    for (auto& [letter, folder] : Double().drives) {
+        all += letter;
+        all += ":\\";
+        all += '\0';
+    }
+    if (all.size() + 1 > size) return static_cast<std::uint32_t>(all.size() + 1);
+    std::memcpy(buffer, all.data(), all.size());
+    buffer[all.size()] = '\0';
+    return static_cast<std::uint32_t>(all.size());
+}
+
+std::uint32_t DriveType(const char* root) {
+    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(root[0])));
+    auto it = Double().driveTypes.find(letter);
+    if (it != Double().driveTypes.end()) return it->second;
+    return Double().drives.count(letter) ? kDriveFixed : 1;
+}
+
+int FreeSpaceEx(const char* root, std::uint64_t* availableToCaller) {
+    if (!Double().hasFreeSpaceEx) return -1;
+    if (std::strlen(root) < 3 || root[1] != ':' || !IsSep(root[2])) return 0;
+    auto it = Double().freeBytes.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+    if (it == Double().freeBytes.end()) return 0;
+    *availableToCaller = it->second;
+    return 1;
+}
+
+bool FreeSpaceLegacy(const char* root, std::uint32_t* spc, std::uint32_t* bps, std::uint32_t* freeClusters) {
+    if (std::strlen(root) < 2 || root[1] != ':') return false;
+    *spc = Double().legacySectorsPerCluster;
+    *bps = Double().legacyBytesPerSector;
+    *freeClusters = Double().legacyFreeClusters;
+    return true;
+}
+
+bool VersionInfo(std::uint32_t, std::uint32_t* platformId, std::uint32_t* major) {
+    if (Double().versionFails) return false;
+    *platformId = Double().platformId;
+    *major = Double().majorVersion;
+    return true;
+}
+
+std::string TempPath() { return Double().tempPath; }
+
+std::string TempFileName(const char* folder, const char* prefix) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%.3s%X.tmp", prefix, ++Double().tempCounter);
+    std::string path = std::string(folder);
+    if (!path.empty() && !IsSep(path.back())) path += '\\';
+    path += name;
+    FILE* f = OpenFile(path.c_str(), "wb");
+    if (!f) return std::string();
+    std::fclose(f);
+    return path;
+}
+
+std::string ModulePath() { return Double().modulePath; }
+Rect WorkArea() { return Double().workArea; }
+std::uint32_t TickCount() { return Double().ticks; }
+void Sleep(std::uint32_t ms) {
+    Double().sleptMs += ms;
+    Double().ticks += ms;
+}
+bool IsLeadByte(unsigned char) { return false; }
+std::uint32_t LastError() { return Double().lastError; }
+std::string LastErrorText() { return Double().lastErrorText; }
+
+Handle StartProgram(const char* commandLine, int) {
+    if (Double().processStartFails) return 0;
+    Process p;
+    if (!Double().nextProcesses.empty()) {
+        p = Double().nextProcesses.front();
+        Double().nextProcesses.pop_front();
+    }
+    p.commandLine = commandLine;
+    Double().processes.push_back(p);
+    return Double().processes.size();
+}
+
+bool ExitCode(Handle process, std::uint32_t* code) {
+    if (process == 0 || process > Double().processes.size()) return false;
+    Process& p = Double().processes[process - 1];
+    if (p.pollsUntilExit > 0) {
+        --p.pollsUntilExit;
+        *code = kStillActive;
+    } else {
+        *code = p.exitCode;
+    }
+    return true;
+}
+
+bool PumpOneMessage() {
+    if (Double().pendingMessages <= 0) return false;
+    --Double().pendingMessages;
+    ++Double().pumpedMessages;
+    return true;
+}
+
+void RestrictDllSearch() { Double().dllSearchRestricted = true; }
+
+Handle LoadLibraryPath(const char* fullPath) {
+    Double().loadedLibraries.push_back(fullPath);
+    auto it = Double().libraries.find(fullPath);
+    if (it == Double().libraries.end()) return 0;
+    return static_cast<Handle>(std::distance(Double().libraries.begin(), it) + 1);
+}
+
+void* LibrarySymbol(Handle library, const char* name) {
+    if (library == 0 || library > Double().libraries.size()) return nullptr;
+    auto it = std::next(Double().libraries.begin(), static_cast<long>(library - 1));
+    auto sym = it->second.find(name);
+    return sym == it->second.end() ? nullptr : sym->second;
+}
+
+static Handle MutexHandle(const char* name) {
+    ++Double().mutexes[name];
+    Handle h = ++Double().nextHandle;
+    Double().mutexHandles[h] = name;
+    return h;
+}
+Handle MutexOpen(const char* name) { return Double().mutexes.count(name) ? MutexHandle(name) : 0; }
+Handle MutexCreate(const char* name) { return MutexHandle(name); }
+void MutexRelease(Handle) {}
+void HandleClose(Handle handle) {
+    auto it = Double().mutexHandles.find(handle);
+    if (it == Double().mutexHandles.end()) return;
+    if (--Double().mutexes[it->second] == 0) Double().mutexes.erase(it->second);
+    Double().mutexHandles.erase(it);
+}
+
+static int Answer(const MessageBoxCall& call) {
+    Double().boxes.push_back(call);
+    if (Double().onBox) Double().onBox(call);
+    if (!Double().answers.empty()) {
+        int a = Double().answers.front();
+        Double().answers.pop_front();
+        return a;
+    }
+    return (call.flags & 0xF) == kMbYesNo ? kIdNo : kIdOk;
+}
+
+int MsgBoxA(Window owner, const char* text, const char* caption, std::uint32_t flags) {
+    return Answer({owner, text ? text : "", caption ? caption : "", flags, false});
+}
+
+int MsgBoxW(Window owner, const std::u16string& text, const std::u16string& caption, std::uint32_t flags) {
+    return Answer({owner, ToUtf8(text), ToUtf8(caption), flags, true});
+}
+
+std::u16string AnsiToWide(const char* text) {
+    std::string bytes = Convert("CP1251", "UTF-16LE", text);
+    return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
+}
+
+std::string WideToAnsi(const std::u16string& text) {
+    return Convert("UTF-16LE", "CP1251", std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+}
+
+std::string OemToAnsi(const char* text) { return Convert("CP866", "CP1251", text); }
+std::string AnsiToOem(const char* text) { return Convert("CP1251", "CP866", text); }
+
+bool SpecialFolderWide(int csidl, std::u16string* path) {
+    auto it = Double().specialFolders.find(csidl);
+    if (it == Double().specialFolders.end()) return false;
+    *path = it->second;
+    return true;
+}
+
+void ShellOpen(Window, const char* file) { Double().opened.push_back(file); }
+
+bool BrowseForFolder(Window, const std::u16string& title, std::uint32_t flags, bool wide, std::u16string* chosen) {
+    Double().browseCalls.push_back({flags, wide});
+    Double().browseTitle = title;
+    if (!Double().browseChooses) return false;
+    *chosen = Double().browseResult;
+    return true;
+}
+
+ShellLinkResult SaveShellLink(bool wide, const std::u16string& target, const std::u16string& description,
+                              const std::u16string& workingDir, const std::u16string& linkFile) {
+    if (Double().linkCreateFails) return {false, static_cast<std::int32_t>(0x80040154u)};
+    Double().links.push_back({wide, target, description, workingDir, linkFile});
+    if (Double().linkSaveResult == 0) {
+        if (FILE* f = OpenFile(WideToAnsi(linkFile).c_str(), "wb")) std::fclose(f);
+    }
+    return {true, Double().linkSaveResult};
+}
+
+void SetWindowTitleWide(Window, const std::u16string& title) { Double().windowTitle = title; }
+
+} // namespace os

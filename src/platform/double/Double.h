@@ -1,0 +1,100 @@
+// Control surface of the native test double: tests arrange the world here and read what the core did.
+#pragma once
+
+#include "platform/Os.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace os::testdouble {
+
+struct RegValue {
+    std::uint32_t type = 0;
+    std::string data; // raw bytes as stored
+};
+
+struct MessageBoxCall {
+    Window owner;
+    std::string text;    // narrow boxes: as given; wide boxes: converted to UTF-8
+    std::string caption; // same
+    std::uint32_t flags;
+    bool wide;
+};
+
+struct Process {
+    std::string commandLine;
+    int pollsUntilExit = 0; // exit-code reads that still answer STILL_ACTIVE
+    std::uint32_t exitCode = 0;
+};
+
+struct ShellLink {
+    bool wide;
+    std::u16string target, description, workingDir, file;
+};
+
+struct State {
+    // registry: lower-cased "root\\key" -> lower-cased value name -> value
+    std::map<std::string, std::map<std::string, RegValue>> registry;
+    std::set<std::string> failingKeys; // lower-cased "root\\key" that cannot be created
+    // drives: upper-case letter -> host folder, and the drive type GetDriveType reports
+    std::map<char, std::string> drives;
+    std::map<char, std::uint32_t> driveTypes;
+    std::string currentDir = "C:\\";
+    // free space
+    bool hasFreeSpaceEx = true;
+    std::map<char, std::uint64_t> freeBytes;
+    std::uint32_t legacySectorsPerCluster = 8, legacyBytesPerSector = 512, legacyFreeClusters = 1000;
+    // system
+    std::uint32_t platformId = 2, majorVersion = 6;
+    bool versionFails = false;
+    std::string tempPath = "C:\\Temp\\";
+    std::string modulePath = "D:\\setup.exe";
+    Rect workArea{0, 0, 1024, 768};
+    std::uint32_t ticks = 0;
+    std::uint32_t sleptMs = 0;
+    std::uint32_t lastError = 0;
+    std::string lastErrorText;
+    unsigned tempCounter = 0;
+    // processes
+    std::vector<Process> processes;
+    std::deque<Process> nextProcesses; // behaviour of the next started processes (default: exits at once with 0)
+    bool processStartFails = false;
+    int pendingMessages = 0;
+    int pumpedMessages = 0;
+    // libraries
+    std::map<std::string, std::map<std::string, void*>> libraries; // full path -> symbols
+    std::vector<std::string> loadedLibraries;
+    bool dllSearchRestricted = false;
+    // mutexes
+    std::map<std::string, int> mutexes; // name -> open handles
+    std::map<Handle, std::string> mutexHandles;
+    Handle nextHandle = 100;
+    // message boxes
+    std::vector<MessageBoxCall> boxes;
+    std::deque<int> answers; // answers of the next boxes; IDOK for OK boxes and IDNO for questions when empty
+    std::function<void(const MessageBoxCall&)> onBox;
+    // shell
+    std::map<int, std::u16string> specialFolders;
+    std::vector<std::string> opened;
+    bool browseChooses = false;
+    std::u16string browseResult;
+    std::vector<std::pair<std::uint32_t, bool>> browseCalls; // flags, wide
+    std::u16string browseTitle;
+    std::vector<ShellLink> links;
+    bool linkCreateFails = false;
+    std::int32_t linkSaveResult = 0;
+    std::u16string windowTitle;
+};
+
+State& Double();
+void Reset();
+// Host path of a Windows path under the current drive map; "" when its drive is not mapped.
+std::string HostPath(const std::string& windowsPath);
+std::string ToUtf8(const std::u16string& s);
+std::u16string FromUtf8(const std::string& s);
+
+} // namespace os::testdouble

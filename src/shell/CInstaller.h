@@ -1,0 +1,77 @@
+// The one installer object: shared state of the shell, the wizard and the engine.
+#pragma once
+
+#include "gui/guiMsgBox.h"
+#include "gui/guiRect.h"
+#include "pages/wndInstall.h"
+#include "pages/wndLicense.h"
+#include "pages/wndOptions.h"
+#include "pages/wndPlay.h"
+#include "pages/wndProgress.h"
+#include "pages/wndQuality.h"
+#include "pages/wndSelLang.h"
+#include "platform/Os.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CInstaller {
+public:
+    CInstaller();
+    ~CInstaller();
+    CInstaller(const CInstaller&) = delete;
+    CInstaller& operator=(const CInstaller&) = delete;
+
+    // ---- shell (registry, shell and language services) ----
+    bool ReadExeCDPath();
+    void WriteExeCDPath();
+    bool ReadMediaDir();
+    void DefaultGameDir();
+    bool SetMediaDir(const char* folder);
+    void BrowseForGameDir();
+    void OpenHomepage();
+    void OpenReadme();
+    std::int32_t CreateShortcut(const std::u16string& target, const std::u16string& name,
+                                const std::u16string& workingDir, const std::u16string& folder);
+    void RecordInstalledFile(const std::u16string& path, bool record);
+
+    std::string gameDir;
+    std::string cdDrive;
+    std::string homepageUrl;
+    std::string supportUrl;
+    std::string sourceDir;
+    std::string mediaDir;
+    std::vector<std::string> installedFiles;
+    // Flags shared between the main thread and the install worker.
+    std::atomic<bool> cancelConfirmed{false};
+    std::atomic<bool> confirmShowing{false};
+    std::atomic<bool> finishing{false};
+    std::atomic<bool> copyComplete{false};
+    bool additionalInstall = false;
+    std::atomic<bool> shutdownPending{false};
+    os::Handle workerThread = 0;
+    ::wndLicense wndLicense;
+    ::wndOptions wndOptions;
+    ::wndPlay wndPlay;
+    ::wndProgress wndProgress;
+    ::wndQuality wndQuality;
+    ::wndSelLang wndSelLang;
+    ::wndInstall wndInstall;
+    std::unique_ptr<guiYesNoBox> yesNoBox;
+    std::unique_ptr<guiOkBox> okBox;
+    os::Window hwnd = nullptr;
+    os::Rect workArea;
+    guiRect dialogRect;
+    bool windowActive = true;
+    void* hInstance = nullptr;
+    bool createIcons = true;
+    bool keyDown = false;
+};
+
+extern CInstaller g_installer;
+
+// The single-instance guard, held from start-up until the end of the process.
+extern os::Handle g_instanceMutex;
+constexpr const char* kInstanceMutexName = "Brightvale.Setup.SingleInstance.Mx";

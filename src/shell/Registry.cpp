@@ -1,0 +1,70 @@
+#include "shell/Registry.h"
+
+#include "platform/Os.h"
+#include "shell/CInstaller.h"
+#include "shell/CStringTable.h"
+
+#include <cstring>
+
+namespace reg {
+
+ReadResult ReadString(std::uint32_t root, const char* key, const char* name, std::string* out) {
+    os::Handle k = os::RegOpen(root, key, os::kKeyQueryValue);
+    if (!k) return ReadResult::NoKey;
+    char buffer[kValueBytes + 1] = {};
+    std::uint32_t size = kValueBytes;
+    std::uint32_t type = 0;
+    bool ok = os::RegQuery(k, name, buffer, &size, &type);
+    os::RegClose(k);
+    if (!ok) return ReadResult::NoValue;
+    // A value stored without its terminating zero ends at its size.
+    *out = std::string(buffer, strnlen(buffer, size));
+    return ReadResult::Ok;
+}
+
+bool WriteString(std::uint32_t root, const char* key, const char* name, const std::string& value) {
+    os::Handle k = os::RegCreate(root, key, os::kKeyAllAccess);
+    if (!k) return false;
+    bool ok = os::RegSet(k, name, os::kRegSz, value.c_str(), static_cast<std::uint32_t>(value.size() + 1));
+    os::RegClose(k);
+    return ok;
+}
+
+} // namespace reg
+
+const char* ReadInstallDir() {
+    static char buffer[reg::kValueBytes];
+    std::string value;
+    if (reg::ReadString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", &value) != reg::ReadResult::Ok)
+        return nullptr;
+    std::memcpy(buffer, value.c_str(), value.size() + 1);
+    return buffer;
+}
+
+void WriteVersionString(const char* text) {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "VersionString", text);
+}
+
+bool CInstaller::ReadExeCDPath() {
+    std::string value;
+    reg::ReadResult r = reg::ReadString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", &value);
+    if (r == reg::ReadResult::Ok) cdDrive = value;
+    return r != reg::ReadResult::NoKey;
+}
+
+void CInstaller::WriteExeCDPath() {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", cdDrive);
+}
+
+bool CInstaller::ReadMediaDir() {
+    std::string value;
+    reg::ReadResult r = reg::ReadString(os::kHkeyCurrentUser, reg::kProductKey, "MediaDir", &value);
+    if (r == reg::ReadResult::Ok) mediaDir = value;
+    return r != reg::ReadResult::NoKey;
+}
+
+void CInstaller::DefaultGameDir() {
+    std::string programFiles;
+    reg::ReadString(os::kHkeyLocalMachine, reg::kWindowsKey, "ProgramFilesDir", &programFiles);
+    gameDir = programFiles + "\\" + g_strings.GetText("GAME_DIR");
+}

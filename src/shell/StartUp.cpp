@@ -1,0 +1,105 @@
+#include "shell/StartUp.h"
+
+#include "engine/AddInstallMarker.h"
+#include "platform/Os.h"
+#include "shell/CInstaller.h"
+#include "shell/Files.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Registry.h"
+#include "shell/SystemInfo.h"
+#include "shell/Text.h"
+
+#include <cstring>
+
+CommandLine ParseCommandLine(const char* commandLine) {
+    CommandLine c;
+    std::string line = commandLine ? commandLine : "";
+    std::size_t at = line.find("-CDPath");
+    if (at == std::string::npos) return c;
+    c.hasCDPath = true;
+    std::size_t path = at + std::strlen("-CDPath") + 1;
+    if (path < line.size()) c.cdPath = text::Fit(line.substr(path), text::kMaxPath);
+    c.additionalInstall = line.find("-AdditionalInstall") != std::string::npos;
+    return c;
+}
+
+std::string RunOnceData(const char* program) { return std::string("\"") + program + "\" -AdditionalInstall"; }
+
+std::string RelaunchArguments(const char* commandLine, const char* drive) {
+    return text::Format(32768, "%s -CDPath %s", commandLine ? commandLine : "", drive);
+}
+
+namespace {
+
+void ReleaseInstanceMutex() {
+    os::MutexRelease(g_instanceMutex);
+    os::HandleClose(g_instanceMutex);
+    g_instanceMutex = 0;
+}
+
+int FirstInstance(const std::string& modulePath, const char* commandLine) {
+    const char* drive;
+    while (!(drive = FindDiscMarker("cd1")))
+        if (!AskYesNo("Please, insert Brightvale disk CD1.")) return 0;
+    CInstaller& in = g_installer;
+    in.cdDrive = drive;
+    in.WriteExeCDPath();
+    // The program to run at the next logon is this one, on the disc.
+    reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue, RunOnceData(modulePath.c_str()));
+
+    std::string temp = os::TempPath();
+    std::string copy = os::TempFileName(temp.c_str(), "$$$");
+    if (!copy.empty()) os::FileCopy(modulePath.c_str(), copy.c_str(), false);
+
+    std::string from = text::Fit(in.cdDrive + "\\unrar.dll", text::kMaxPath);
+    std::string to = text::Fit(temp + "\\unrar.dll", text::kMaxPath);
+    CollapseSeparators(from);
+    CollapseSeparators(to);
+    os::SetFileAttrs(to.c_str(), os::kAttrNormal);
+    os::FileCopy(from.c_str(), to.c_str(), false);
+
+    ReleaseInstanceMutex();
+    if (!copy.empty()) StartProcess(copy.c_str(), RelaunchArguments(commandLine, in.cdDrive.c_str()).c_str(), false);
+    return 0;
+}
+
+int RunInstance(void* instance, const char* commandLine) {
+    (void)instance;
+    std::string modulePath = os::ModulePath();
+    CommandLine args = ParseCommandLine(commandLine);
+    if (!args.hasCDPath) return FirstInstance(modulePath, commandLine);
+
+    CInstaller& in = g_installer;
+    os::SetCurrentDir(args.cdPath.c_str());
+    in.ReadExeCDPath();
+    // The drive and folder part of the recorded disc ("D:" or "D:\sub").
+    os::SetCurrentDir(in.cdDrive.size() == 2 && in.cdDrive[1] == ':' ? (in.cdDrive + "\\").c_str()
+                                                                      : in.cdDrive.c_str());
+    in.sourceDir = in.cdDrive;
+
+    in.additionalInstall = args.additionalInstall;
+    if (in.additionalInstall) {
+        const char* installDir = ReadInstallDir();
+        if (!installDir) return 1;
+        std::string marker = text::Fit(std::string(installDir) + "\\" + addinst::kFileName, text::kMaxPath);
+        if (addinst::IsComplete(marker.c_str())) return 0;
+    }
+    // The window, the wizard and the main loop take over here.
+    return 0;
+}
+
+} // namespace
+
+int SetupMain(void* instance, const char* commandLine) {
+    if (os::Handle other = os::MutexOpen(kInstanceMutexName)) {
+        os::HandleClose(other);
+        return 0;
+    }
+    // Started from the temporary folder: libraries are found in the system folder only.
+    os::RestrictDllSearch();
+    g_instanceMutex = os::MutexCreate(kInstanceMutexName);
+    int code = RunInstance(instance, commandLine);
+    ReleaseInstanceMutex();
+    return code;
+}
+

@@ -1,0 +1,19 @@
+// The entry point's work: the first instance finds the disc and relaunches itself from the temporary
+// folder; the relaunched instance runs the installation.
+#pragma once
+
+#include <string>
+
+struct CommandLine {
+    bool hasCDPath = false;
+    std::string cdPath;          // everything after "-CDPath" and one blank
+    bool additionalInstall = false; // "-AdditionalInstall", honoured only with "-CDPath"
+};
+
+CommandLine ParseCommandLine(const char* commandLine);
+// The RunOnce data that starts the setup program on the disc for the additional-installation phase.
+std::string RunOnceData(const char* program);
+// The argument text the relaunched copy receives.
+std::string RelaunchArguments(const char* commandLine, const char* drive);
+
+int SetupMain(void* instance, const char* commandLine);

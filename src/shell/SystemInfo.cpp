@@ -1,0 +1,39 @@
+#include "shell/SystemInfo.h"
+
+#include "platform/Os.h"
+#include "shell/Text.h"
+
+void (*g_idlePass)() = nullptr;
+
+bool IsWindowsNT() {
+    std::uint32_t platform = 0, major = 0;
+    return os::VersionInfo(148, &platform, &major) && platform == 2;
+}
+
+int WindowsMajorVersion() {
+    std::uint32_t platform = 0, major = 0;
+    if (!os::VersionInfo(156, &platform, &major) || platform != 2 || major <= 4) return 0;
+    return static_cast<int>(major);
+}
+
+bool HasNewShell() { return IsWindowsNT() && WindowsMajorVersion() > 4; }
+
+bool StartProcess(const char* program, const char* arguments, bool wait) {
+    std::string commandLine = text::Format(32768, "\"%s\" %s", program, arguments);
+    os::Handle process = os::StartProgram(commandLine.c_str(), os::kSwShowDefault);
+    if (!process) return false;
+    if (wait) {
+        // Keep the window alive while the program runs: messages first, else one frame.
+        for (;;) {
+            std::uint32_t code = 0;
+            if (!os::ExitCode(process, &code)) break;
+            os::Sleep(100);
+            if (!os::PumpOneMessage() && g_idlePass) g_idlePass();
+            if (code != os::kStillActive) break;
+        }
+        while (os::PumpOneMessage()) {
+        }
+    }
+    os::HandleClose(process);
+    return true;
+}

@@ -1,0 +1,145 @@
+#include "support/World.h"
+
+#include "shell/Registry.h"
+#include "shell/StartUp.h"
+#include "engine/AddInstallMarker.h"
+
+class StartUp : public World {
+protected:
+    void SetUp() override {
+        World::SetUp();
+        D().modulePath = "D:\\setup.exe";
+        Write("D:\\setup.exe", "MZ setup program");
+        Write("D:\\unrar.dll", "MZ extractor");
+    }
+    std::string Product(const char* name) { return RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", name); }
+    std::string RunOnce() {
+        return RegValue("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Runonce",
+                        "__OrelwickAdditionalInstallation__");
+    }
+};
+
+TEST_F(StartUp, CommandLineRules) {
+    CommandLine c = ParseCommandLine("");
+    EXPECT_FALSE(c.hasCDPath);
+    c = ParseCommandLine("-AdditionalInstall");
+    EXPECT_FALSE(c.hasCDPath);
+    EXPECT_FALSE(c.additionalInstall) << "ignored without -CDPath";
+    c = ParseCommandLine(" -CDPath D:");
+    EXPECT_TRUE(c.hasCDPath);
+    EXPECT_EQ(c.cdPath, "D:");
+    EXPECT_FALSE(c.additionalInstall);
+    c = ParseCommandLine("-AdditionalInstall -CDPath D:");
+    EXPECT_TRUE(c.additionalInstall);
+    EXPECT_EQ(c.cdPath, "D:");
+    c = ParseCommandLine("-CDPath D:\\sub dir -AdditionalInstall");
+    EXPECT_EQ(c.cdPath, "D:\\sub dir -AdditionalInstall") << "everything after the blank is the path";
+    EXPECT_TRUE(c.additionalInstall);
+    c = ParseCommandLine("-cdpath D:");
+    EXPECT_FALSE(c.hasCDPath) << "case-sensitive";
+    c = ParseCommandLine("x-CDPath");
+    EXPECT_TRUE(c.hasCDPath);
+    EXPECT_EQ(c.cdPath, "") << "nothing after the switch";
+}
+
+TEST_F(StartUp, RunOnceDataAndRelaunchArguments) {
+    EXPECT_EQ(RunOnceData("D:\\setup.exe"), "\"D:\\setup.exe\" -AdditionalInstall");
+    EXPECT_EQ(RelaunchArguments("", "D:"), " -CDPath D:");
+    EXPECT_EQ(RelaunchArguments("-AdditionalInstall", "D:"), "-AdditionalInstall -CDPath D:");
+}
+
+TEST_F(StartUp, FirstInstanceRecordsTheDiscAndRelaunchesFromTemp) {
+    Write("D:\\cd1", "");
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    EXPECT_EQ(Product("ExeCDPath"), "D:");
+    EXPECT_EQ(RunOnce(), "\"D:\\setup.exe\" -AdditionalInstall");
+    EXPECT_TRUE(D().dllSearchRestricted);
+    ASSERT_EQ(D().processes.size(), 1u);
+    const std::string& line = D().processes[0].commandLine;
+    EXPECT_EQ(line, "\"C:\\Temp\\$$$1.tmp\"  -CDPath D:");
+    EXPECT_EQ(Read("C:\\Temp\\$$$1.tmp"), "MZ setup program");
+    EXPECT_EQ(Read("C:\\Temp\\unrar.dll"), "MZ extractor");
+    EXPECT_TRUE(D().boxes.empty());
+}
+
+TEST_F(StartUp, FirstInstanceWithAdditionalInstallPassesItOn) {
+    Write("D:\\cd1", "");
+    EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall"), 0);
+    ASSERT_EQ(D().processes.size(), 1u);
+    EXPECT_EQ(D().processes[0].commandLine, "\"C:\\Temp\\$$$1.tmp\" -AdditionalInstall -CDPath D:");
+    CommandLine relaunched = ParseCommandLine("-AdditionalInstall -CDPath D:");
+    EXPECT_TRUE(relaunched.additionalInstall);
+}
+
+TEST_F(StartUp, ReadOnlyExtractorInTempIsOverwritten) {
+    Write("D:\\cd1", "");
+    Write("C:\\Temp\\unrar.dll", "old");
+    os::SetFileAttrs("C:\\Temp\\unrar.dll", os::kAttrReadOnly);
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    EXPECT_EQ(Read("C:\\Temp\\unrar.dll"), "MZ extractor");
+}
+
+TEST_F(StartUp, NoDiscAskedUntilInserted) {
+    int asked = 0;
+    D().onBox = [&](const os::testdouble::MessageBoxCall& call) {
+        ++asked;
+        EXPECT_EQ(call.text, "Please, insert Brightvale disk CD1.\n");
+        EXPECT_EQ(call.caption, "") << "the table is not loaded yet";
+        EXPECT_EQ(call.flags, os::kMbIconQuestion | os::kMbYesNo);
+        if (asked == 2) Write("D:\\cd1", "");
+    };
+    D().answers = {os::kIdYes, os::kIdYes};
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(Product("ExeCDPath"), "D:");
+}
+
+TEST_F(StartUp, NoDiscAndNoWritesNothing) {
+    D().answers = {os::kIdNo};
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    EXPECT_EQ(D().boxes.size(), 1u);
+    EXPECT_TRUE(D().registry.empty());
+    EXPECT_TRUE(D().processes.empty());
+    EXPECT_FALSE(Exists("C:\\Temp\\unrar.dll"));
+}
+
+TEST_F(StartUp, SecondInstanceEndsSilently) {
+    Write("D:\\cd1", "");
+    D().mutexes[kInstanceMutexName] = 1;
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    EXPECT_TRUE(D().registry.empty());
+    EXPECT_TRUE(D().processes.empty());
+    EXPECT_TRUE(D().boxes.empty());
+}
+
+TEST_F(StartUp, RelaunchedInstanceChangesToTheRecordedDisc) {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+    D().currentDir = "C:\\Temp";
+    EXPECT_EQ(SetupMain(nullptr, " -CDPath D:"), 0);
+    EXPECT_EQ(D().currentDir, "D:\\");
+    EXPECT_EQ(g_installer.cdDrive, "D:");
+    EXPECT_EQ(g_installer.sourceDir, "D:");
+    EXPECT_FALSE(g_installer.additionalInstall);
+    EXPECT_TRUE(D().processes.empty());
+}
+
+TEST_F(StartUp, AdditionalInstallation) {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+    EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall -CDPath D:"), 1) << "no InstallDir";
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\Brightvale");
+    Write("C:\\Games\\Brightvale\\addinstf.bin", std::string(16, '\x01'));
+    EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall -CDPath D:"), 0);
+    EXPECT_TRUE(g_installer.additionalInstall);
+}
+
+TEST_F(StartUp, MarkerCompleteness) {
+    Write("C:\\m1", std::string(16, '\x01'));
+    Write("C:\\m2", std::string(15, '\x01'));
+    Write("C:\\m3", std::string(15, '\x01') + "\x02");
+    Write("C:\\m4", std::string(20, '\x01'));
+    EXPECT_TRUE(addinst::IsComplete("C:\\m1"));
+    EXPECT_FALSE(addinst::IsComplete("C:\\m2"));
+    EXPECT_FALSE(addinst::IsComplete("C:\\m3"));
+    EXPECT_TRUE(addinst::IsComplete("C:\\m4"));
+    EXPECT_FALSE(addinst::IsComplete("C:\\missing"));
+}
