@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Start-up and relaunch of the real setup.exe under Wine, started from a CD-ROM drive D:.
+set -u
+top=$(cd "$(dirname "$0")/../.." && pwd)
+. "$top/tests/support/wine.sh"
+. "$top/tests/support/check.sh"
+work=${BV_WORK:-$top/build/wine}
+bin=$top/build/win64/bin
+mkdir -p "$work"
+wine_template "$work/template"
+bv_display || exit 1
+trap 'wine_stop; bv_display_stop' EXIT
+
+product='HKCU\SOFTWARE\Orelwick\Brightvale'
+runonce='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Runonce'
+
+# new_world NAME: a fresh prefix with a disc folder on D: holding setup.exe and unrar.dll
+new_world() {
+    wine_prefix "$work/template" "$work/e2e-$1"
+    disc=$work/e2e-$1-disc
+    rm -rf "$disc"
+    mkdir -p "$disc"
+    cp "$bin/setup.exe" "$disc/setup.exe"
+    printf 'MZ stand-in library for the start-up test' >"$disc/unrar.dll"
+    wine_drive d "$disc" cdrom
+}
+
+# run_setup LOG ARGS...: runs D:\setup.exe, waits for every process of the prefix; prints the exit code
+run_setup() {
+    local log=$1
+    shift
+    WINEDEBUG=-all,+process "$BV_WINE" 'D:\setup.exe' "$@" >"$log" 2>&1
+    local rc=$?
+    "$BV_WINESERVER" -w
+    echo "$rc"
+}
+
+echo "first instance from the disc"
+new_world first
+touch "$disc/cd1"
+rc=$(run_setup "$work/e2e-first.log")
+expect_eq "ends with 0" "$rc" 0
+expect_eq "ExeCDPath" "$(wine_reg_value "$product" ExeCDPath)" "D:"
+expect_eq "RunOnce entry" "$(wine_reg_value "$runonce" __OrelwickAdditionalInstallation__)" '"D:\setup.exe" -AdditionalInstall'
+temp=$(wine_temp_dir)
+copy=$(ls "$temp"/\$\$\$*.tmp 2>/dev/null | head -1)
+expect_true "a \$\$\$ copy of setup.exe in the temporary folder" cmp -s "$copy" "$bin/setup.exe"
+expect_true "unrar.dll copied to the temporary folder" cmp -s "$temp/unrar.dll" "$disc/unrar.dll"
+name=$(basename "$copy")
+relaunch=$(grep 'CreateProcessInternalW' "$work/e2e-first.log" | grep -F "$name" | head -1)
+expect_true "the copy is started with -CDPath and the drive" \
+    grep -qF "cmdline L\"\\\"C:\\\\users\\\\$(id -un)\\\\Temp\\\\$name\\\"  -CDPath D:\"" <<<"$relaunch"
+[ "$BV_FAILED" -gt 0 ] && echo "    relaunch line: $relaunch"
+
+echo "second instance while the mutex is held"
+new_world second
+touch "$disc/cd1"
+cp "$bin/hold_mutex.exe" "$disc/"
+"$BV_WINE" 'D:\hold_mutex.exe' 8000 >/dev/null 2>&1 &
+holder=$!
+sleep 2
+rc=$(WINEDEBUG=-all "$BV_WINE" 'D:\setup.exe'; echo $?)
+expect_eq "ends with 0" "$rc" 0
+expect_eq "writes nothing" "$(wine_reg_value "$product" ExeCDPath)" ""
+kill "$holder" 2>/dev/null
+wine_stop
+
+echo "additional installation"
+new_world additional
+"$BV_WINE" reg add "$product" /v ExeCDPath /t REG_SZ /d 'D:' /f >/dev/null 2>&1
+rc=$(run_setup "$work/e2e-add1.log" -AdditionalInstall -CDPath 'D:')
+expect_eq "without InstallDir ends with 1" "$rc" 1
+mkdir -p "$WINEPREFIX/drive_c/Games/Brightvale"
+printf '\001%.0s' $(seq 16) >"$WINEPREFIX/drive_c/Games/Brightvale/addinstf.bin"
+"$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
+rc=$(run_setup "$work/e2e-add2.log" -AdditionalInstall -CDPath 'D:')
+expect_eq "with a complete marker ends with 0" "$rc" 0
+
+echo "no disc, the user answers No"
+new_world nodisc
+WINEDEBUG=-all "$BV_WINE" 'D:\setup.exe' >/dev/null 2>&1 &
+setup=$!
+box=
+for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --name '^$' 2>/dev/null | while read -r w; do
+        g=$(xdotool getwindowgeometry "$w" | awk '/Geometry/ { print $2 }')
+        [ "$g" != "1024x768" ] && echo "$w"
+    done | tail -1)
+    [ -n "$box" ] && break
+    sleep 0.2
+done
+expect_true "the disc question is shown" test -n "$box"
+import -window root "$work/e2e-nodisc.png" 2>/dev/null
+[ -n "$box" ] && xdotool key --window "$box" alt+n 2>/dev/null
+wait "$setup"
+rc=$?
+expect_eq "ends with 0" "$rc" 0
+expect_eq "writes no ExeCDPath" "$(wine_reg_value "$product" ExeCDPath)" ""
+expect_eq "writes no RunOnce entry" "$(wine_reg_value "$runonce" __OrelwickAdditionalInstallation__)" ""
+expect_eq "copies nothing to the temporary folder" "$(ls "$(wine_temp_dir)" 2>/dev/null | grep -c -e unrar.dll -e '\$\$\$')" 0
+
+summary e2e-startup

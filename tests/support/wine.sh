@@ -1,0 +1,59 @@
+# Wine harness, sourced by the Windows test tiers and the main job.
+# One template prefix per run (the first boot takes about ten seconds), copied for every test prefix.
+BV_WINE=/usr/lib/wine/wine64
+BV_WINESERVER=/usr/lib/wine/wineserver64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# wine_template DIR: a booted prefix in DIR, made once.
+wine_template() {
+    if [ ! -f "$1/.bv-ready" ]; then
+        rm -rf "$1"
+        mkdir -p "$(dirname "$1")"
+        WINEPREFIX="$1" "$BV_WINE" wineboot -i >/dev/null 2>&1
+        WINEPREFIX="$1" "$BV_WINESERVER" -w
+        touch "$1/.bv-ready"
+    fi
+}
+
+# wine_prefix TEMPLATE DIR: a fresh copy of the template; WINEPREFIX points at it afterwards.
+wine_prefix() {
+    [ -n "${WINEPREFIX:-}" ] && "$BV_WINESERVER" -k 2>/dev/null
+    rm -rf "$2"
+    cp -a "$1" "$2"
+    export WINEPREFIX="$2"
+}
+
+# wine_drive LETTER FOLDER TYPE: maps a drive letter to a folder; TYPE is cdrom or hd.
+# The mount manager reads drive types when it starts, so the prefix's server is restarted.
+wine_drive() {
+    ln -sfn "$2" "$WINEPREFIX/dosdevices/$1:"
+    "$BV_WINE" reg add 'HKLM\Software\Wine\Drives' /v "$1:" /t REG_SZ /d "$3" /f >/dev/null 2>&1
+    "$BV_WINESERVER" -k 2>/dev/null
+    "$BV_WINESERVER" -w 2>/dev/null
+}
+
+# wine_reg_value KEY NAME: the data of a REG_SZ value, empty when absent.
+wine_reg_value() {
+    "$BV_WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v n="$2" '$1 == n && $2 == "REG_SZ" { sub(/^[^R]*REG_SZ[ \t]+/, ""); print; exit }'
+}
+
+wine_temp_dir() { echo "$WINEPREFIX/drive_c/users/$(id -un)/Temp"; }
+
+wine_stop() { [ -n "${WINEPREFIX:-}" ] && "$BV_WINESERVER" -k 2>/dev/null; true; }
+
+# An X display for programs that show windows: the user's when there is one, else Xvfb.
+bv_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    local n=97
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    BV_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+bv_display_stop() { [ -n "${BV_XVFB_PID:-}" ] && kill "$BV_XVFB_PID" 2>/dev/null; BV_XVFB_PID=; true; }
