@@ -10,6 +10,9 @@
 #include <iconv.h>
 #include <sys/stat.h>
 #include <dirent.h>
+#include <climits>
+#include <dlfcn.h>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace os::testdouble {
@@ -383,18 +386,37 @@ bool PumpOneMessage() {
 
 void RestrictDllSearch() { Double().dllSearchRestricted = true; }
 
+// A library is a fake symbol table registered by a test, or a real shared object at the host path
+// of the Windows path (so native tests can load the extractor libraries for real).
+static std::vector<std::pair<void*, std::string>>& Loaded() {
+    static std::vector<std::pair<void*, std::string>> loaded;
+    return loaded;
+}
+
 Handle LoadLibraryPath(const char* fullPath) {
     Double().loadedLibraries.push_back(fullPath);
-    auto it = Double().libraries.find(fullPath);
-    if (it == Double().libraries.end()) return 0;
-    return static_cast<Handle>(std::distance(Double().libraries.begin(), it) + 1);
+    if (Double().libraries.count(fullPath)) {
+        Loaded().push_back({nullptr, fullPath});
+        return Loaded().size();
+    }
+    std::string host = HostPath(fullPath);
+    if (!Exists(host)) return 0;
+    // By its real path: the loader knows a library by name, and tests point one name at several.
+    char real[PATH_MAX];
+    if (!realpath(host.c_str(), real)) return 0;
+    void* dl = dlopen(real, RTLD_NOW | RTLD_LOCAL);
+    if (!dl) return 0;
+    Loaded().push_back({dl, fullPath});
+    return Loaded().size();
 }
 
 void* LibrarySymbol(Handle library, const char* name) {
-    if (library == 0 || library > Double().libraries.size()) return nullptr;
-    auto it = std::next(Double().libraries.begin(), static_cast<long>(library - 1));
-    auto sym = it->second.find(name);
-    return sym == it->second.end() ? nullptr : sym->second;
+    if (library == 0 || library > Loaded().size()) return nullptr;
+    auto& [dl, path] = Loaded()[library - 1];
+    if (dl) return dlsym(dl, name);
+    auto& symbols = Double().libraries[path];
+    auto sym = symbols.find(name);
+    return sym == symbols.end() ? nullptr : sym->second;
 }
 
 static Handle MutexHandle(const char* name) {

@@ -1,0 +1,32 @@
+// What the stand-in library writes to the file system, behind a small platform layer: names in the
+// header record, folder creation and member files.
+#pragma once
+
+#include "RarReader.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace standin {
+
+// The member's name as the header record reports it (OEM code page, the system's separator).
+std::string RecordName(const rar::Member& m);
+
+
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual bool Write(const std::uint8_t* data, std::size_t length) = 0;
+    virtual bool Close() = 0;
+};
+
+// destination: folder in the OEM code page (may be empty: the current folder).
+// Creates the member's folders; for a folder member the folder itself. 0 or an error code.
+int MakeFolders(const std::string& destination, const rar::Member& m);
+std::unique_ptr<OutputFile> CreateOutput(const std::string& destination, const rar::Member& m, int* error);
+
+// The archive opened for reading by its name (ANSI code page).
+std::unique_ptr<rar::Source> OpenArchiveFile(const char* name);
+
+} // namespace standin

@@ -1,0 +1,148 @@
+// The stand-in's file system layer on Windows: names reach the system as UTF-16, converted from the
+// OEM code page (RAR 4 names) or from UTF-8 (RAR 5 names).
+#include "Output.h"
+
+#include "engine/ExtractorApi.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace standin {
+
+namespace {
+
+std::wstring Widen(const std::string& s, UINT codePage) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::wstring WideName(const rar::Member& m) {
+    std::wstring w = Widen(m.name, m.nameIsUtf8 ? CP_UTF8 : CP_OEMCP);
+    for (wchar_t& c : w)
+        if (c == L'/') c = L'\\';
+    return w;
+}
+
+std::wstring Join(const std::string& destination, const rar::Member& m) {
+    std::wstring d = Widen(destination, CP_OEMCP);
+    std::wstring name = WideName(m);
+    if (d.empty()) return name;
+    return d.back() == L'\\' || d.back() == L'/' ? d + name : d + L"\\" + name;
+}
+
+bool MakePath(const std::wstring& path) {
+    for (std::size_t i = 1; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != L'\\' && path[i] != L'/') continue;
+        std::wstring part = path.substr(0, i);
+        if (part.size() == 2 && part[1] == L':') continue; // the drive itself
+        DWORD attrs = GetFileAttributesW(part.c_str());
+        if (attrs != INVALID_FILE_ATTRIBUTES) {
+            if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        } else if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Win32File : public OutputFile {
+public:
+    explicit Win32File(HANDLE h) : handle(h) {}
+    ~Win32File() override { Close(); }
+    bool Write(const std::uint8_t* data, std::size_t length) override {
+        while (length > 0) {
+            DWORD n = length > 0x40000000u ? 0x40000000u : static_cast<DWORD>(length), written = 0;
+            if (!WriteFile(handle, data, n, &written, nullptr) || written != n) return false;
+            data += n;
+            length -= n;
+        }
+        return true;
+    }
+    bool Close() override {
+        if (handle == INVALID_HANDLE_VALUE) return true;
+        bool ok = CloseHandle(handle) != 0;
+        handle = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE handle;
+};
+
+class Win32Source : public rar::Source {
+public:
+    explicit Win32Source(HANDLE h) : handle(h) {
+        LARGE_INTEGER s;
+        size = GetFileSizeEx(handle, &s) ? static_cast<std::uint64_t>(s.QuadPart) : 0;
+    }
+    ~Win32Source() override { CloseHandle(handle); }
+    std::uint64_t Size() const override { return size; }
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
+        if (offset != at) {
+            LARGE_INTEGER to;
+            to.QuadPart = static_cast<LONGLONG>(offset);
+            if (!SetFilePointerEx(handle, to, nullptr, FILE_BEGIN)) return false;
+        }
+        auto* p = static_cast<std::uint8_t*>(buffer);
+        std::size_t left = length;
+        while (left > 0) {
+            DWORD n = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left), got = 0;
+            if (!ReadFile(handle, p, n, &got, nullptr) || got == 0) break;
+            p += got;
+            left -= got;
+        }
+        at = offset + (length - left);
+        return left == 0;
+    }
+
+private:
+    HANDLE handle;
+    std::uint64_t size = 0;
+    std::uint64_t at = 0;
+};
+
+} // namespace
+
+std::string RecordName(const rar::Member& m) {
+    std::wstring w = WideName(m);
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_OEMCP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_OEMCP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+int MakeFolders(const std::string& destination, const rar::Member& m) {
+    std::wstring path = Join(destination, m);
+    if (!m.isDir) {
+        std::size_t slash = path.find_last_of(L"\\/");
+        if (slash == std::wstring::npos) return extractor::kSuccess;
+        path.resize(slash);
+    }
+    return MakePath(path) ? extractor::kSuccess : extractor::kECreate;
+}
+
+std::unique_ptr<OutputFile> CreateOutput(const std::string& destination, const rar::Member& m, int* error) {
+    std::wstring path = Join(destination, m);
+    // An existing file is replaced, also when it is read-only.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        *error = extractor::kECreate;
+        return nullptr;
+    }
+    *error = extractor::kSuccess;
+    return std::make_unique<Win32File>(h);
+}
+
+std::unique_ptr<rar::Source> OpenArchiveFile(const char* name) {
+    HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32Source>(h);
+}
+
+} // namespace standin

@@ -1,0 +1,314 @@
+#include "RarReader.h"
+
+#include "engine/ExtractorApi.h"
+
+#include <cstring>
+#include <vector>
+#include <zlib.h>
+
+namespace rar {
+
+using namespace extractor;
+
+std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length) {
+    const auto* p = static_cast<const Bytef*>(data);
+    uLong c = crc;
+    // zlib takes the length as a 32-bit count.
+    while (length > 0) {
+        uInt n = length > 0x40000000u ? 0x40000000u : static_cast<uInt>(length);
+        c = crc32(c, p, n);
+        p += n;
+        length -= n;
+    }
+    return static_cast<std::uint32_t>(c);
+}
+
+namespace {
+
+constexpr std::uint8_t kSig4[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+constexpr std::uint8_t kSig5[8] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00};
+constexpr std::uint32_t kMaxHeader5 = 2 * 1024 * 1024; // larger headers are refused as corrupt
+
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Bounds-checked reading of a RAR 5 header.
+struct Cursor {
+    const std::uint8_t* p;
+    std::size_t left;
+    bool ok = true;
+
+    std::uint64_t Vint() {
+        std::uint64_t v = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            if (left == 0) break;
+            std::uint8_t b = *p++;
+            --left;
+            v |= static_cast<std::uint64_t>(b & 0x7F) << shift;
+            if (!(b & 0x80)) return v;
+        }
+        ok = false;
+        return 0;
+    }
+    std::uint32_t U32() {
+        if (left < 4) {
+            ok = false;
+            return 0;
+        }
+        std::uint32_t v = Le32(p);
+        p += 4;
+        left -= 4;
+        return v;
+    }
+    bool Skip(std::uint64_t n) {
+        if (n > left) return ok = false;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+        return true;
+    }
+};
+
+// Unix time to the DOS date and time of the header record.
+std::uint32_t DosTime(std::uint32_t unixTime) {
+    std::int64_t t = unixTime;
+    std::int64_t days = t / 86400, secs = t % 86400;
+    // Civil date from days since 1970-01-01.
+    std::int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
+    std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    std::int64_t y = yoe + era * 400, doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    std::int64_t mp = (5 * doy + 2) / 153, d = doy - (153 * mp + 2) / 5 + 1, mo = mp < 10 ? mp + 3 : mp - 9;
+    if (mo <= 2) ++y;
+    if (y < 1980) return (1 << 16) | (1 << 21); // 1980-01-01
+    return static_cast<std::uint32_t>(((y - 1980) << 25) | (mo << 21) | (d << 16) | ((secs / 3600) << 11) |
+                                      (((secs / 60) % 60) << 5) | ((secs % 60) / 2));
+}
+
+} // namespace
+
+int Reader::Open() {
+    std::uint8_t sig[8] = {};
+    std::uint64_t size = src.Size();
+    if (size >= 8 && src.ReadAt(0, sig, 8) && std::memcmp(sig, kSig5, 8) == 0) {
+        fmt = Format::Rar5;
+        pos = 8;
+    } else if (size >= 7 && src.ReadAt(0, sig, 7) && std::memcmp(sig, kSig4, 7) == 0) {
+        fmt = Format::Rar4;
+        pos = 7;
+    } else {
+        return kBadArchive;
+    }
+    // The archive header must follow the signature.
+    if (fmt == Format::Rar4) {
+        std::uint8_t h[13];
+        if (!src.ReadAt(pos, h, 7)) return kBadArchive;
+        std::uint16_t hsize = Le16(h + 5);
+        if (h[2] != 0x73 || hsize < 13 || pos + hsize > size) return kBadArchive;
+        std::vector<std::uint8_t> head(hsize);
+        if (!src.ReadAt(pos, head.data(), hsize)) return kBadArchive;
+        if ((Crc32(0, head.data() + 2, hsize - 2) & 0xFFFF) != Le16(head.data())) return kBadData;
+        std::uint16_t flags = Le16(head.data() + 3);
+        if (flags & 0x0080) encryptedHeaders = true;
+        pos += hsize;
+        if (encryptedHeaders) return kMissingPassword;
+        return kSuccess;
+    }
+    Member unused;
+    std::uint64_t start = pos;
+    int r = Next5(&unused); // reads blocks until a file; the first one must be the archive header
+    if (r == kMissingPassword) return r;
+    if (r != kSuccess && r != kEndArchive) return r == kBadData ? kBadData : kBadArchive;
+    pos = start;
+    done = false;
+    return kSuccess;
+}
+
+int Reader::Next(Member* m) {
+    if (done) return kEndArchive;
+    int r = fmt == Format::Rar4 ? Next4(m) : fmt == Format::Rar5 ? Next5(m) : kBadArchive;
+    if (r != kSuccess) done = true;
+    return r;
+}
+
+int Reader::Next4(Member* m) {
+    const std::uint64_t size = src.Size();
+    for (;;) {
+        if (pos == size) return kEndArchive; // an archive may end without its end block
+        std::uint8_t b[7];
+        if (pos + 7 > size || !src.ReadAt(pos, b, 7)) return kBadData;
+        std::uint8_t type = b[2];
+        std::uint16_t flags = Le16(b + 3), hsize = Le16(b + 5);
+        if (hsize < 7 || pos + hsize > size) return kBadData;
+        std::vector<std::uint8_t> h(hsize);
+        if (!src.ReadAt(pos, h.data(), hsize)) return kBadData;
+        if ((Crc32(0, h.data() + 2, hsize - 2) & 0xFFFF) != Le16(h.data())) return kBadData;
+        std::uint64_t dataSize = 0;
+        if (flags & 0x8000) {
+            if (hsize < 11) return kBadData;
+            dataSize = Le32(h.data() + 7);
+        }
+        if (type == 0x7B) return kEndArchive;
+        if (type != 0x74) {
+            if (dataSize > size - pos - hsize) return kBadData;
+            pos += hsize + dataSize; // comments, old blocks and service blocks are skipped
+            continue;
+        }
+        bool large = flags & 0x0100;
+        std::size_t nameAt = 32 + (large ? 8 : 0);
+        if (hsize < nameAt) return kBadData;
+        std::uint64_t pack = Le32(h.data() + 7), unp = Le32(h.data() + 11);
+        if (large) {
+            pack |= static_cast<std::uint64_t>(Le32(h.data() + 32)) << 32;
+            unp |= static_cast<std::uint64_t>(Le32(h.data() + 36)) << 32;
+        }
+        std::uint16_t nameSize = Le16(h.data() + 26);
+        if (nameAt + nameSize > hsize) return kBadData;
+        if (nameSize == 0 || nameSize > kMaxName) return kBadData;
+        Member out;
+        out.name.assign(reinterpret_cast<const char*>(h.data() + nameAt), nameSize);
+        if (flags & 0x0200) {
+            std::size_t zero = out.name.find('\0');
+            if (zero == std::string::npos)
+                out.nameIsUtf8 = true; // a unicode name without an OEM form is UTF-8
+            else
+                out.name.resize(zero); // the OEM form before the encoded unicode form
+        }
+        if (out.name.empty() || out.name.find('\0') != std::string::npos) return kBadData;
+        out.separator = '\\';
+        out.isDir = (flags & 0x00E0) == 0x00E0;
+        out.packSize = pack;
+        out.unpSize = unp;
+        out.hostOS = h[15];
+        out.hasCrc = true;
+        out.crc = Le32(h.data() + 16);
+        out.dosTime = Le32(h.data() + 20);
+        out.unpVer = h[24];
+        out.method = h[25];
+        out.attributes = Le32(h.data() + 28);
+        out.stored = out.method == 0x30;
+        out.encrypted = flags & 0x0004;
+        out.splitBefore = flags & 0x0001;
+        out.splitAfter = flags & 0x0002;
+        out.solid = flags & 0x0010;
+        out.dataOffset = pos + hsize;
+        if (pack > size - out.dataOffset) {
+            pos = size + 1; // the data runs past the end: reading it fails, the next header too
+        } else {
+            pos = out.dataOffset + pack;
+        }
+        *m = out;
+        return kSuccess;
+    }
+}
+
+int Reader::Next5(Member* m) {
+    const std::uint64_t size = src.Size();
+    bool first = pos == 8;
+    for (;;) {
+        if (pos == size) return kEndArchive;
+        if (pos > size || size - pos < 5) return kBadData;
+        std::uint8_t pre[14] = {};
+        std::size_t preLen = static_cast<std::size_t>(size - pos < 14 ? size - pos : 14);
+        if (!src.ReadAt(pos, pre, preLen)) return kBadData;
+        Cursor vc{pre + 4, preLen - 4};
+        std::uint64_t hsize = vc.Vint();
+        if (!vc.ok || hsize == 0 || hsize > kMaxHeader5) return kBadData;
+        std::size_t vlen = preLen - 4 - vc.left;
+        std::uint64_t headerStart = pos + 4 + vlen;
+        if (hsize > size - headerStart) return kBadData;
+        std::vector<std::uint8_t> h(vlen + static_cast<std::size_t>(hsize));
+        if (!src.ReadAt(pos + 4, h.data(), h.size())) return kBadData;
+        if (Crc32(0, h.data(), h.size()) != Le32(pre)) return kBadData;
+
+        Cursor c{h.data() + vlen, static_cast<std::size_t>(hsize)};
+        std::uint64_t type = c.Vint(), flags = c.Vint();
+        std::uint64_t extraSize = (flags & 0x0001) ? c.Vint() : 0;
+        std::uint64_t dataSize = (flags & 0x0002) ? c.Vint() : 0;
+        if (!c.ok || extraSize > c.left) return kBadData;
+        std::uint64_t blockEnd = headerStart + hsize;
+        if (dataSize > size - blockEnd) {
+            if (type != 2) return kBadData;
+        }
+        if (first && type != 1 && type != 4) return kBadArchive;
+        first = false;
+
+        if (type == 4) {
+            encryptedHeaders = true;
+            return kMissingPassword;
+        }
+        if (type == 5) return kEndArchive;
+        if (type != 2) {
+            pos = blockEnd + dataSize; // archive header, service blocks, unknown blocks
+            continue;
+        }
+
+        Member out;
+        std::uint64_t fileFlags = c.Vint();
+        out.unpSize = c.Vint();
+        out.attributes = static_cast<std::uint32_t>(c.Vint());
+        std::uint32_t mtime = (fileFlags & 0x0002) ? c.U32() : 0;
+        if (fileFlags & 0x0004) {
+            out.hasCrc = true;
+            out.crc = c.U32();
+        }
+        std::uint64_t comp = c.Vint();
+        out.hostOS = static_cast<std::uint32_t>(c.Vint());
+        std::uint64_t nameLen = c.Vint();
+        if (!c.ok || nameLen == 0 || nameLen > kMaxName || nameLen > c.left) return kBadData;
+        out.name.assign(reinterpret_cast<const char*>(c.p), static_cast<std::size_t>(nameLen));
+        c.Skip(nameLen);
+        if (out.name.find('\0') != std::string::npos) return kBadData;
+        // The extra area is the last extraSize bytes of the header.
+        if (extraSize > c.left) return kBadData;
+        Cursor e{c.p + (c.left - extraSize), static_cast<std::size_t>(extraSize)};
+        while (e.ok && e.left > 0) {
+            std::uint64_t recSize = e.Vint();
+            if (!e.ok || recSize == 0 || recSize > e.left) return kBadData;
+            Cursor r{e.p, static_cast<std::size_t>(recSize)};
+            std::uint64_t recType = r.Vint();
+            if (recType == 0x01) out.encrypted = true;
+            if (recType == 0x05) out.link = true;
+            e.Skip(recSize);
+        }
+        out.nameIsUtf8 = true;
+        out.separator = '/';
+        out.isDir = fileFlags & 0x0001;
+        if (fileFlags & 0x0008) out.unpSize = dataSize;
+        out.packSize = dataSize;
+        out.dosTime = DosTime(mtime);
+        out.unpVer = 50;
+        std::uint32_t method = static_cast<std::uint32_t>((comp >> 7) & 7);
+        out.method = 0x30 + method;
+        out.stored = method == 0;
+        out.solid = (comp >> 6) & 1;
+        out.splitBefore = flags & 0x0008;
+        out.splitAfter = flags & 0x0010;
+        out.dataOffset = blockEnd;
+        pos = dataSize > size - blockEnd ? size + 1 : blockEnd + dataSize;
+        *m = out;
+        return kSuccess;
+    }
+}
+
+int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_t*, std::size_t)>& sink,
+                     std::uint8_t* buffer, std::size_t bufferSize) {
+    const std::uint64_t size = src.Size();
+    if (m.dataOffset > size || m.packSize > size - m.dataOffset) return kBadData;
+    std::uint64_t left = m.packSize, at = m.dataOffset;
+    std::uint32_t crc = 0;
+    while (left > 0) {
+        std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
+        if (!src.ReadAt(at, buffer, n)) return kBadData;
+        crc = Crc32(crc, buffer, n);
+        if (!sink(buffer, n)) return kUnknown;
+        at += n;
+        left -= n;
+    }
+    if (m.packSize != m.unpSize) return kBadData;
+    if (m.hasCrc && crc != m.crc) return kBadData;
+    return kSuccess;
+}
+
+} // namespace rar
