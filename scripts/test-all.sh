@@ -5,7 +5,7 @@ set -u
 cd "$(dirname "$0")/.."
 top=$(pwd)
 bash scripts/setup-machine.sh || { echo "machine set-up failed"; exit 1; }
-bash scripts/build.sh native native-asan win64 win32 >build.log 2>&1 || { cat build.log; echo "build failed"; exit 1; }
+bash scripts/build.sh native native-asan win64 win32 fuzz >build.log 2>&1 || { cat build.log; echo "build failed"; exit 1; }
 grep -E 'warning:' build.log && echo "(build warnings above)"
 
 export BV_WORK=$top/build/wine
@@ -38,6 +38,9 @@ for tier in native native-asan; do
     ctest_tier "$tier" "$tier" || status=1
     tally "$tier" "build/$tier.log"
 done
+echo "== fuzz"
+bash fuzz/run.sh | tee build/fuzz.log
+tally fuzz build/fuzz.log
 echo "== win"
 bash tests/win/run.sh | tee build/win.log
 tally win build/win.log

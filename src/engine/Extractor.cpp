@@ -108,7 +108,7 @@ bool ExtractPackage(const char* package, const char* destinationOem) {
             ok = false;
             break;
         }
-        in.installedFiles.push_back(os::OemToAnsi(g_header.FileName));
+        in.installedFiles.push_back(os::OemToAnsiText(g_header.FileName));
         int code = g_lib.processFile(archive, extractor::kExtract, destination.data(), nullptr);
         if (in.cancelConfirmed) break;
         if (code != extractor::kSuccess) {

@@ -120,8 +120,8 @@ int MsgBoxW(Window owner, const std::u16string& text, const std::u16string& capt
 // ---- code pages ----
 std::u16string AnsiToWide(const char* text);
 std::string WideToAnsi(const std::u16string& text);
-std::string OemToAnsi(const char* text);
-std::string AnsiToOem(const char* text);
+std::string OemToAnsiText(const char* text);
+std::string AnsiToOemText(const char* text);
 
 // ---- shell ----
 bool SpecialFolderWide(int csidl, std::u16string* path); // SHGetSpecialFolderPathW, no creation

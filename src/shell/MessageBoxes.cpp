@@ -13,7 +13,7 @@ std::u16string g_wideTitle = u"Installation";
 namespace {
 
 // The formatted text cut to the 1024-character buffer with room for the appended line feed.
-std::string Compose(const char* format, std::va_list args) {
+__attribute__((format(printf, 1, 0))) std::string Compose(const char* format, std::va_list args) {
     return text::FormatV(kMessageChars - 1, format, args) + "\n";
 }
 

@@ -463,8 +463,8 @@ std::string WideToAnsi(const std::u16string& text) {
     return Convert("UTF-16LE", "CP1251", std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
 }
 
-std::string OemToAnsi(const char* text) { return Convert("CP866", "CP1251", text); }
-std::string AnsiToOem(const char* text) { return Convert("CP1251", "CP866", text); }
+std::string OemToAnsiText(const char* text) { return Convert("CP866", "CP1251", text); }
+std::string AnsiToOemText(const char* text) { return Convert("CP1251", "CP866", text); }
 
 bool SpecialFolderWide(int csidl, std::u16string* path) {
     auto it = Double().specialFolders.find(csidl);

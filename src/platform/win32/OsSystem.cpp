@@ -132,13 +132,13 @@ std::string WideToAnsi(const std::u16string& text) {
     return out;
 }
 
-std::string OemToAnsi(const char* text) {
+std::string OemToAnsiText(const char* text) {
     std::string out(text);
     if (!out.empty()) OemToCharBuffA(text, out.data(), static_cast<DWORD>(out.size()));
     return out;
 }
 
-std::string AnsiToOem(const char* text) {
+std::string AnsiToOemText(const char* text) {
     std::string out(text);
     if (!out.empty()) CharToOemBuffA(text, out.data(), static_cast<DWORD>(out.size()));
     return out;

@@ -1,0 +1,275 @@
+// Our stand-in library on its own: its entry points, what it refuses, and hostile archives given to
+// its reader.
+#include "support/World.h"
+
+#include "Rar4Writer.h"
+#include "RarReader.h"
+#include "engine/ExtractorApi.h"
+
+#include <cstring>
+#include <dlfcn.h>
+
+using namespace extractor;
+
+namespace {
+
+class MemorySource : public rar::Source {
+public:
+    explicit MemorySource(std::string bytes) : data(std::move(bytes)) {}
+    std::uint64_t Size() const override { return data.size(); }
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
+        if (offset > data.size() || length > data.size() - offset) return false;
+        std::memcpy(buffer, data.data() + offset, length);
+        return true;
+    }
+    std::string data;
+};
+
+std::string Vint(std::uint64_t v) {
+    std::string s;
+    do {
+        std::uint8_t b = v & 0x7F;
+        v >>= 7;
+        if (v) b |= 0x80;
+        s += static_cast<char>(b);
+    } while (v);
+    return s;
+}
+
+std::string Le32(std::uint32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(v >> (8 * i));
+    return s;
+}
+
+// A RAR 5 block: CRC, size and the given header fields.
+std::string Block5(const std::string& fields) {
+    std::string sized = Vint(fields.size()) + fields;
+    return Le32(rar::Crc32(0, sized.data(), sized.size())) + sized;
+}
+
+const std::string kSig5("Rar!\x1A\x07\x01\x00", 8);
+
+std::string Main5() { return Block5(Vint(1) + Vint(0) + Vint(0)); }
+std::string End5() { return Block5(Vint(5) + Vint(0) + Vint(0)); }
+
+// A stored RAR 5 file block with its data; extra is the extra area.
+std::string File5(const std::string& name, const std::string& data, std::uint64_t compression = 0,
+                  const std::string& extra = "", std::uint64_t blockFlags = 0) {
+    std::uint32_t crc = rar::Crc32(0, data.data(), data.size());
+    std::string fields = Vint(2) + Vint(0x0002 | blockFlags | (extra.empty() ? 0 : 0x0001));
+    if (!extra.empty()) fields += Vint(extra.size());
+    fields += Vint(data.size());
+    fields += Vint(0x0004) + Vint(data.size()) + Vint(0x20) + Le32(crc) + Vint(compression) + Vint(0) +
+              Vint(name.size()) + name + extra;
+    return Block5(fields) + data;
+}
+
+int ReadAll(const std::string& bytes, std::vector<rar::Member>* members = nullptr) {
+    MemorySource src(bytes);
+    rar::Reader reader(src);
+    int r = reader.Open();
+    if (r != kSuccess) return r;
+    rar::Member m;
+    std::vector<std::uint8_t> buffer(1 << 16);
+    for (int guard = 0; guard < 1000; ++guard) {
+        r = reader.Next(&m);
+        if (r != kSuccess) return r;
+        if (members) members->push_back(m);
+        int d = reader.ReadData(m, [](const std::uint8_t*, std::size_t) { return true; }, buffer.data(), buffer.size());
+        if (d != kSuccess && m.stored) return d;
+    }
+    return -1; // the reader did not come to an end
+}
+
+struct StandIn {
+    StandIn() {
+        handle = dlopen(BV_STANDIN_SO, RTLD_NOW | RTLD_LOCAL);
+        open = reinterpret_cast<OpenArchiveFn>(dlsym(handle, "RAROpenArchive"));
+        close = reinterpret_cast<CloseArchiveFn>(dlsym(handle, "RARCloseArchive"));
+        readHeader = reinterpret_cast<ReadHeaderFn>(dlsym(handle, "RARReadHeader"));
+        processFile = reinterpret_cast<ProcessFileFn>(dlsym(handle, "RARProcessFile"));
+        setData = reinterpret_cast<SetProcessDataProcFn>(dlsym(handle, "RARSetProcessDataProc"));
+    }
+    ~StandIn() { dlclose(handle); }
+    void* handle;
+    OpenArchiveFn open;
+    CloseArchiveFn close;
+    ReadHeaderFn readHeader;
+    ProcessFileFn processFile;
+    SetProcessDataProcFn setData;
+};
+
+} // namespace
+
+class StandInLibrary : public World {
+protected:
+    std::string Save(const std::string& name, const std::string& bytes) {
+        std::string path = (root / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    // Opens the archive and extracts every member into dest; the codes of RARProcessFile in order.
+    std::vector<int> ExtractAll(const std::string& archive, const fs::path& dest, std::vector<std::string>* names) {
+        std::vector<int> codes;
+        OpenArchiveData open{};
+        open.ArcName = const_cast<char*>(archive.c_str());
+        open.OpenMode = kOpenExtract;
+        void* h = lib.open(&open);
+        if (!h) return {static_cast<int>(open.OpenResult) + 1000};
+        HeaderData header{};
+        std::string d = dest.string();
+        while (lib.readHeader(h, &header) == kSuccess) {
+            if (names) names->push_back(header.FileName);
+            codes.push_back(lib.processFile(h, kExtract, d.data(), nullptr));
+        }
+        lib.close(h);
+        return codes;
+    }
+    StandIn lib;
+};
+
+TEST_F(StandInLibrary, ExportsTheDocumentedEntryPoints) {
+    for (const char* name : {"RAROpenArchive", "RARCloseArchive", "RARReadHeader", "RARProcessFile",
+                             "RARSetChangeVolProc", "RARSetProcessDataProc", "RARSetPassword"})
+        EXPECT_NE(dlsym(lib.handle, name), nullptr) << name;
+}
+
+TEST_F(StandInLibrary, RefusesNamesThatLeaveTheDestination) {
+    const char* hostile[] = {"..\\up.txt", "sub\\..\\..\\up.txt", "\\root.txt", "C:\\drive.txt",
+                             "file.txt:stream", "CON", "sub\\aux.log", "LPT9", "..."};
+    fs::path dest = root / "dest";
+    fs::create_directories(dest);
+    for (const char* name : hostile) {
+        Rar4Writer w;
+        std::string path = (root / "h.rar").string();
+        ASSERT_TRUE(w.Open(path));
+        w.AddBytes(name, "evil", 0x21);
+        ASSERT_TRUE(w.Close());
+        std::vector<int> codes = ExtractAll(path, dest, nullptr);
+        EXPECT_EQ(codes, std::vector<int>{kECreate}) << name;
+    }
+    for (auto& e : fs::recursive_directory_iterator(root)) {
+        if (!e.is_regular_file() || e.path().filename() == "h.rar") continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}), "evil") << e.path();
+    }
+}
+
+TEST_F(StandInLibrary, UnsupportedMembersGiveTheDocumentedCodes) {
+    std::string encrypted = File5("secret.txt", "x", 0, Vint(2) + Vint(0x01) + Vint(0));
+    std::string compressed = File5("packed.txt", "x", 3 << 7);
+    std::string split = File5("part.txt", "x", 0, "", 0x0010);
+    std::string link = File5("link", "", 0, Vint(3) + Vint(0x05) + Vint(0) + Vint(0));
+    std::string path = Save("unsupported.rar", kSig5 + Main5() + encrypted + compressed + split + link + End5());
+    std::vector<std::string> names;
+    std::vector<int> codes = ExtractAll(path, root / "dest", &names);
+    EXPECT_EQ(names, (std::vector<std::string>{"secret.txt", "packed.txt", "part.txt", "link"}));
+    EXPECT_EQ(codes, (std::vector<int>{kMissingPassword, kUnknownFormat, kEOpen, kECreate}));
+    EXPECT_FALSE(fs::exists(root / "dest" / "link"));
+}
+
+TEST_F(StandInLibrary, DataCallbackGetsEveryBlockAndCanStop) {
+    static std::vector<int> sizes;
+    static int stopAfter;
+    sizes.clear();
+    std::string big(2500000, 'b');
+    std::string path = Save("big.rar", kSig5 + Main5() + File5("big.bin", big) + File5("next.txt", "n") + End5());
+    OpenArchiveData open{};
+    open.ArcName = path.data();
+    open.OpenMode = kOpenExtract;
+    void* h = lib.open(&open);
+    ASSERT_NE(h, nullptr);
+    lib.setData(h, [](unsigned char*, int size) -> int {
+        sizes.push_back(size);
+        return static_cast<int>(sizes.size()) < stopAfter ? 1 : 0;
+    });
+    stopAfter = 100;
+    HeaderData header{};
+    std::string dest = (root / "out").string();
+    ASSERT_EQ(lib.readHeader(h, &header), kSuccess);
+    EXPECT_EQ(header.UnpSize, 2500000u);
+    EXPECT_EQ(lib.processFile(h, kExtract, dest.data(), nullptr), kSuccess);
+    EXPECT_EQ(sizes, (std::vector<int>{1 << 20, 1 << 20, 2500000 - (2 << 20)})) << "blocks of at most 1 MiB";
+    EXPECT_EQ(fs::file_size(root / "out" / "big.bin"), 2500000u);
+    lib.close(h);
+
+    sizes.clear();
+    stopAfter = 1;
+    h = lib.open(&open);
+    lib.setData(h, [](unsigned char*, int size) -> int {
+        sizes.push_back(size);
+        return static_cast<int>(sizes.size()) < stopAfter ? 1 : 0;
+    });
+    ASSERT_EQ(lib.readHeader(h, &header), kSuccess);
+    EXPECT_NE(lib.processFile(h, kExtract, dest.data(), nullptr), kSuccess) << "a 0 from the callback stops";
+    EXPECT_EQ(sizes.size(), 1u);
+    lib.close(h);
+}
+
+TEST_F(StandInLibrary, BadArchivesAreRefusedAtOpen) {
+    EXPECT_EQ(ExtractAll(Save("junk.rar", "not an archive"), root, nullptr), std::vector<int>{1000 + kBadArchive});
+    EXPECT_EQ(ExtractAll((root / "none.rar").string(), root, nullptr), std::vector<int>{1000 + kEOpen});
+    std::string encryptedHeaders = kSig5 + Block5(Vint(4) + Vint(0) + Vint(0) + std::string(20, 'k'));
+    EXPECT_EQ(ExtractAll(Save("enc.rar", encryptedHeaders), root, nullptr),
+              std::vector<int>{1000 + kMissingPassword});
+}
+
+TEST(RarReader, HostileArchivesEndInAnErrorCode) {
+    std::string good = kSig5 + Main5() + File5("a.txt", "hello") + End5();
+    ASSERT_EQ(ReadAll(good), kEndArchive);
+
+    // Truncated anywhere: never a crash, always an error or the end.
+    for (std::size_t cut = 0; cut < good.size(); ++cut) {
+        int r = ReadAll(good.substr(0, cut));
+        EXPECT_NE(r, -1) << cut;
+        EXPECT_NE(r, kSuccess) << cut;
+    }
+    // A data size beyond the file.
+    std::string huge = kSig5 + Main5();
+    std::string fields = Vint(2) + Vint(0x0002) + Vint(1ull << 40) + Vint(0) + Vint(5) + Vint(0x20) + Vint(0) +
+                         Vint(0) + Vint(5) + "a.txt";
+    huge += Block5(fields) + "hello";
+    EXPECT_EQ(ReadAll(huge), kBadData);
+    // A name beyond 259 bytes.
+    EXPECT_EQ(ReadAll(kSig5 + Main5() + File5(std::string(300, 'n'), "x") + End5()), kBadData);
+    // A header size of zero would not move the reader on.
+    std::string zero = kSig5 + Main5() + Le32(rar::Crc32(0, "\0", 1)) + std::string("\0", 1);
+    EXPECT_EQ(ReadAll(zero), kBadData);
+    // A vint that never ends.
+    EXPECT_EQ(ReadAll(kSig5 + Main5() + Le32(0) + std::string(12, '\xFF')), kBadData);
+    // A flipped header byte fails its CRC.
+    std::string flipped = good;
+    flipped[kSig5.size() + Main5().size() + 8] ^= 0x40;
+    EXPECT_EQ(ReadAll(flipped), kBadData);
+    // A flipped data byte fails the data CRC.
+    std::string data = good;
+    data[data.find("hello")] = 'j';
+    EXPECT_EQ(ReadAll(data), kBadData);
+}
+
+TEST(RarReader, Rar4HeadersAreChecked) {
+    std::string path = "/tmp/bv-rar4-hostile.rar";
+    Rar4Writer w;
+    ASSERT_TRUE(w.Open(path));
+    w.AddBytes("a.txt", "hello", 0x21);
+    ASSERT_TRUE(w.Close());
+    std::ifstream in(path, std::ios::binary);
+    std::string good((std::istreambuf_iterator<char>(in)), {});
+    std::remove(path.c_str());
+    std::vector<rar::Member> members;
+    ASSERT_EQ(ReadAll(good, &members), kEndArchive);
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].name, "a.txt");
+    EXPECT_TRUE(members[0].stored);
+    for (std::size_t cut = 0; cut < good.size(); ++cut) EXPECT_NE(ReadAll(good.substr(0, cut)), -1) << cut;
+    // A header size smaller than the block's own fields.
+    std::string small = good;
+    small[20 + 5] = 3;
+    small[20 + 6] = 0;
+    EXPECT_EQ(ReadAll(small), kBadData);
+    // A name size running past the header.
+    std::string name = good;
+    name[20 + 26] = static_cast<char>(0xFF);
+    EXPECT_EQ(ReadAll(name), kBadData);
+}
