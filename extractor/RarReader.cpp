@@ -4,13 +4,21 @@
 
 #include <cstring>
 #include <vector>
+#if defined(BV_HAVE_LIBDEFLATE)
+#include <libdeflate.h>
+#else
 #include <zlib.h>
+#endif
 
 namespace rar {
 
 using namespace extractor;
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length) {
+#if defined(BV_HAVE_LIBDEFLATE)
+    // libdeflate folds with carry-less multiplication where the processor has it: twice zlib's speed.
+    return libdeflate_crc32(crc, data, length);
+#else
     const auto* p = static_cast<const Bytef*>(data);
     uLong c = crc;
     // zlib takes the length as a 32-bit count.
@@ -21,6 +29,7 @@ std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length) {
         length -= n;
     }
     return static_cast<std::uint32_t>(c);
+#endif
 }
 
 namespace {
