@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The main job: builds the installer, lays out a disc folder and runs setup.exe from it under Wine
+# The main job: builds everything, makes the two sample discs in build/discs and runs setup.exe from
+# disc 1 (D:) under Wine
 # (on the user's display when there is one, else on Xvfb), then tells what happened.
 set -eu
 cd "$(dirname "$0")/.."
 top=$(pwd)
 bash scripts/setup-machine.sh
-bash scripts/build.sh win64 >build.log 2>&1 || { cat build.log; exit 1; }
+bash scripts/make-discs.sh
 
 . tests/support/wine.sh
 work=$top/build/wine-main
@@ -13,11 +14,6 @@ mkdir -p "$work"
 wine_template "$work/template"
 wine_prefix "$work/template" "$work/prefix"
 disc=$top/build/discs/disc1
-rm -rf "$disc"
-mkdir -p "$disc/Media"
-cp build/win64/bin/setup.exe "$disc/"
-touch "$disc/cd1"
-printf 'APP_TITLE\tBrightvale\r\nGAME_DIR\tOrelwick\\Brightvale\r\n' >"$disc/Media/strings.txt"
 wine_drive d "$disc" cdrom
 bv_display
 trap 'wine_stop; bv_display_stop' EXIT

@@ -20,6 +20,8 @@ public:
     const char* GetText(const char* key);
     // The value in the pool (valid until the next load); the empty string for a missing key.
     const char16_t* GetWideText(const char* key) const;
+    // True when the key occurs in the table (its value may be empty).
+    bool Has(const char* key) const { return Find(key) != nullptr; }
     // The value read as a decimal integer; 0 for a missing key.
     int GetNumber(const char* key);
 

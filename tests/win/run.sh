@@ -8,6 +8,8 @@ work=${BV_WORK:-$top/build/wine}
 bin=$top/build/win64/bin
 mkdir -p "$work"
 wine_template "$work/template"
+bv_display || exit 1
+trap 'wine_stop; bv_display_stop' EXIT
 wine_prefix "$work/template" "$work/win-tier"
 
 drives=$work/win-drives
