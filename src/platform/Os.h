@@ -138,4 +138,38 @@ ShellLinkResult SaveShellLink(bool wide, const std::u16string& target, const std
                               const std::u16string& workingDir, const std::u16string& linkFile);
 void SetWindowTitleWide(Window window, const std::u16string& title);
 
+// ---- presentation ----
+// The layout of a Windows BITMAPINFO with one colour entry.
+struct BitmapInfo {
+    std::uint32_t size = 40;
+    std::int32_t width = 0;
+    std::int32_t height = 0; // positive: rows bottom-up
+    std::uint16_t planes = 1;
+    std::uint16_t bitCount = 24;
+    std::uint32_t compression = 0; // BI_RGB
+    std::uint32_t sizeImage = 0;
+    std::int32_t xPelsPerMeter = 0;
+    std::int32_t yPelsPerMeter = 0;
+    std::uint32_t clrUsed = 0;
+    std::uint32_t clrImportant = 0;
+    std::uint8_t colors[4] = {};
+};
+Rect ClientRect(Window window);
+Handle WindowDC(Window window); // GetWindowDC
+void ReleaseWindowDC(Window window, Handle dc);
+void ScreenSize(Handle dc, int* width, int* height); // HORZRES, VERTRES
+// StretchDIBits with DIB_RGB_COLORS and SRCCOPY.
+void StretchBits(Handle dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const void* bits,
+                 const BitmapInfo& info);
+
+// ---- font rendering: one GDI font drawn into a 256 x 256 top-down 32-bit bitmap ----
+// A memory DC, the DIB section and CreateFontA(-MulDiv(pointSize, LOGPIXELSY, 72), ..., charset,
+// ANTIALIASED_QUALITY, VARIABLE_PITCH, face), text colour RGB(18, 40, 49) on black. 0 when the font
+// cannot be made.
+Handle FontCanvasCreate(const char* face, int pointSize, bool bold, int charset);
+bool FontCanvasMeasure(Handle canvas, unsigned char c, int* cx, int* cy); // GetTextExtentPoint32A
+void FontCanvasDraw(Handle canvas, unsigned char c, int x, int y);     // ExtTextOutA with ETO_OPAQUE
+const std::uint8_t* FontCanvasPixels(Handle canvas);                 // 256 rows of 1024 bytes, top row first
+void FontCanvasDestroy(Handle canvas);
+
 } // namespace os

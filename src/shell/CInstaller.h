@@ -1,7 +1,7 @@
 // The one installer object: shared state of the shell, the wizard and the engine.
 #pragma once
 
-#include "gui/guiMsgBox.h"
+#include "gui/guiDialog.h"
 #include "gui/guiRect.h"
 #include "pages/wndInstall.h"
 #include "pages/wndLicense.h"

@@ -5,15 +5,16 @@
 class MessageBoxes : public World {};
 
 namespace {
-// A skinned box that records what it was asked.
+// A skinned box that records what it was asked and answers at once, as a click would.
 class RecordingBox : public guiYesNoBox {
 public:
     int answer = 3;
-    std::string message, caption;
-    int Show(const char* m, const char* c) override {
-        message = m;
+    std::string shown, caption;
+    void SetTexts(const char* m, const char* c) override {
+        guiYesNoBox::SetTexts(m, c);
+        shown = m;
         caption = c;
-        return answer;
+        result = answer;
     }
 };
 } // namespace
@@ -66,7 +67,7 @@ TEST_F(MessageBoxes, SkinnedBoxesOnceTheWindowExists) {
     int window = 0;
     g_installer.hwnd = &window;
     EXPECT_TRUE(AskYesNo("Insert %s", "CD2"));
-    EXPECT_EQ(b->message, "Insert CD2\n");
+    EXPECT_EQ(b->shown, "Insert CD2\n");
     EXPECT_EQ(b->caption, "Brightvale");
     b->answer = 4;
     EXPECT_FALSE(AskYesNo("Insert %s", "CD2"));

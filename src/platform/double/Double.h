@@ -88,7 +88,28 @@ struct State {
     bool linkCreateFails = false;
     std::int32_t linkSaveResult = 0;
     std::u16string windowTitle;
+    // presentation: a recording screen, 24-bit, top row first
+    int screenWidth = 1024, screenHeight = 768;
+    std::vector<std::uint8_t> screen = std::vector<std::uint8_t>(1024 * 768 * 3, 0);
+    Rect clientRect{0, 0, 1024, 768};
+    int presentedBitmaps = 0;
+    int openDCs = 0;
+    // fonts: what was asked for, and whether the font can be made
+    struct FontRequest {
+        std::string face;
+        int pointSize;
+        bool bold;
+        int charset;
+    };
+    std::vector<FontRequest> fonts;
+    bool fontFails = false;
 };
+
+// The test rasterizer: the cell of a character, and what it draws. A space is 3 pixels wide, other
+// characters 4 + c % 5; every cell is pointSize + 3 pixels high (one more when bold). Inside the cell
+// column 1 is a solid stroke of the text colour and the top-right pixel a faint edge (blue 10).
+int DoubleGlyphWidth(unsigned char c);
+int DoubleGlyphHeight(int pointSize, bool bold);
 
 State& Double();
 void Reset();

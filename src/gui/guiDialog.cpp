@@ -1,0 +1,94 @@
+#include "gui/guiDialog.h"
+
+#include "gui/guiPainter.h"
+#include "gui/guiPicture.h"
+#include "platform/Os.h"
+
+#include <algorithm>
+
+std::vector<guiDialog*> g_topLevelDialogs;
+std::atomic<guiDialog*> g_currentPage{nullptr};
+std::atomic<guiMsgBox*> g_modalBox{nullptr};
+std::atomic<bool> g_active{false};
+
+std::recursive_mutex& GuiLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+guiDialog::~guiDialog() { title.clear(); }
+
+bool guiDialog::AddPicture(const char* fileName) {
+    auto* picture = new guiPicture;
+    if (!picture->Load(fileName, false)) {
+        delete picture;
+        return false;
+    }
+    AddChild(picture);
+    return true;
+}
+
+void AddTopLevelDialog(guiDialog* dialog) {
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    g_topLevelDialogs.erase(std::remove(g_topLevelDialogs.begin(), g_topLevelDialogs.end(), dialog),
+                            g_topLevelDialogs.end());
+    g_topLevelDialogs.push_back(dialog);
+    dialog->visible = 0;
+}
+
+bool ShowPage(guiDialog* dialog) {
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    if (guiDialog* current = g_currentPage) current->visible = 0;
+    g_currentPage = dialog;
+    dialog->visible = 1;
+    DrawAll();
+    return false;
+}
+
+bool DrawAll() {
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    for (std::size_t i = 0; i < g_topLevelDialogs.size(); ++i)
+        if (g_topLevelDialogs[i]->visible) g_topLevelDialogs[i]->Draw();
+    if (g_painter) g_painter->Present();
+    return false;
+}
+
+bool UpdateAll() {
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    for (std::size_t i = 0; i < g_topLevelDialogs.size(); ++i)
+        if (g_topLevelDialogs[i]->visible) g_topLevelDialogs[i]->Update();
+    bool pageResult = false;
+    if (guiDialog* page = g_currentPage) pageResult = page->Update();
+    if (guiMsgBox* box = g_modalBox) return box->Update();
+    return pageResult;
+}
+
+void guiMsgBox::SetTexts(const char* text, const char* caption) {
+    message = text ? text : "";
+    if (caption) title = caption;
+}
+
+int guiMsgBox::Show(const char* text, const char* caption) {
+    {
+        std::lock_guard<std::recursive_mutex> hold(GuiLock());
+        visible = 1;
+        result = 0;
+        g_modalBox = this;
+        DrawAll();
+        SetTexts(text, caption);
+    }
+    while (result == 0) {
+        if (os::PumpOneMessage()) continue;
+        if (g_active) {
+            UpdateAll();
+            DrawAll();
+            os::Sleep(100);
+        } else {
+            os::Sleep(10); // minimised: keep waiting without drawing, and without spinning a core
+        }
+    }
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    visible = 0;
+    g_modalBox = nullptr;
+    return result;
+}

@@ -1,0 +1,52 @@
+// Dialogs and the registry of top-level dialogs: the pages and message boxes, the current page and
+// the open message box, with the per-frame update and draw passes.
+#pragma once
+
+#include "gui/guiWidget.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class guiMsgBox;
+
+class guiDialog : public guiWidget {
+public:
+    ~guiDialog() override;
+    bool OnMouse(int event) override { return guiWidget::OnMouse(event); }
+    // Adds a background or decoration image as a child; false (and nothing added) when it cannot load.
+    bool AddPicture(const char* fileName);
+
+    std::string title;
+};
+
+extern std::vector<guiDialog*> g_topLevelDialogs;
+extern std::atomic<guiDialog*> g_currentPage;
+extern std::atomic<guiMsgBox*> g_modalBox;
+extern std::atomic<bool> g_active;
+
+// Drawing and updating happen on the main thread and, while a box is open from the worker thread, on
+// the worker too: every pass, and every page switch, holds this lock, so only one thread draws at a
+// time and no thread draws a page that is half switched.
+std::recursive_mutex& GuiLock();
+
+void AddTopLevelDialog(guiDialog* dialog);
+bool ShowPage(guiDialog* dialog);
+bool DrawAll();
+bool UpdateAll();
+
+// The base of the message boxes: Show runs the modal loop until a button sets the result.
+class guiMsgBox : public guiDialog {
+public:
+    // Returns the non-zero result a button callback set: 1 (OK), 3 (YES) or 4 (NO).
+    int Show(const char* message, const char* caption);
+    // Puts the message and the caption into the box.
+    virtual void SetTexts(const char* message, const char* caption);
+
+    std::string message;
+    std::atomic<int> result{0}; // read afresh on every pass: it is set on the other thread
+};
+
+class guiOkBox : public guiMsgBox {};
+class guiYesNoBox : public guiMsgBox {};

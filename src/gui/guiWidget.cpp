@@ -1,0 +1,99 @@
+#include "gui/guiWidget.h"
+
+#include "gui/guiPainter.h"
+
+#include <algorithm>
+
+int g_mouseX = 0;
+int g_mouseY = 0;
+
+bool HitTest(const guiRect& r, int px, int py) {
+    return r.x <= px && px <= r.x + r.w && r.y <= py && py <= r.y + r.h;
+}
+
+guiWidget::~guiWidget() {
+    for (guiWidget* child : children) delete child;
+}
+
+bool guiWidget::Draw() {
+    bool result = false;
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (children[i]->visible) result |= children[i]->Draw();
+    return result;
+}
+
+bool guiWidget::OnMouse(int event) {
+    int px = g_mouseX, py = g_mouseY;
+    bool result = false;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        guiWidget* child = children[i];
+        if (!HitTest(child->rect, px, py)) continue;
+        bool r = child->OnMouse(event);
+        if (r && child->callbackIndex != kNoCallback && child->callbackIndex < callbacks.size())
+            callbacks[child->callbackIndex](child);
+        result |= r;
+    }
+    return result;
+}
+
+bool guiWidget::Create() {
+    bool result = false;
+    for (std::size_t i = 0; i < children.size(); ++i) result |= children[i]->Create();
+    return result;
+}
+
+bool guiWidget::Update() {
+    bool result = false;
+    for (std::size_t i = 0; i < children.size(); ++i) result |= children[i]->Update();
+    return result;
+}
+
+bool guiWidget::OnKey(int code) {
+    bool fired = false;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        guiWidget* child = children[i];
+        if (child->OnKey(code) && child->callbackIndex != kNoCallback && child->callbackIndex < callbacks.size()) {
+            callbacks[child->callbackIndex](child);
+            fired = true;
+        }
+    }
+    return fired;
+}
+
+void guiWidget::AddChild(guiWidget* child) {
+    children.erase(std::remove(children.begin(), children.end(), child), children.end());
+    children.push_back(child);
+    child->parent = this;
+}
+
+void guiWidget::RegisterCallback(guiWidget* child, guiCallback fn) {
+    callbacks.push_back(fn);
+    child->callbackIndex = static_cast<std::uint16_t>(callbacks.size() - 1);
+}
+
+bool guiMouseTracker::OnMouse(int event) {
+    if (event != kMouseMove) return false;
+    hovered = nullptr;
+    for (guiWidget* item : items) {
+        if (HitTest(item->rect, g_mouseX, g_mouseY)) {
+            hovered = item;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool guiMouseTracker::Draw() {
+    if (!HitTest(rect, g_mouseX, g_mouseY)) return false;
+    if (!hovered) return true;
+    if (!g_painter) return true;
+    g_painter->SetClipRect(&rect);
+    guiImage& img = hovered->image;
+    img.EnsureLoaded();
+    const guiRect& r = hovered->rect;
+    g_painter->DrawImage(&img, r.x + r.w / 2 - img.width / 2, r.y + r.h / 2 - img.height / 2, 1.0f);
+    g_painter->SetClipRect(nullptr);
+    return true;
+}
+
+bool guiMouseTracker::Create() { return true; }
