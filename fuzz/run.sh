@@ -28,5 +28,8 @@ run() { # name corpus
     fi
 }
 run fuzz_rar_reader "$work/rar"
+mkdir -p "$work/tga"
+bash "$top/fuzz/seed_tga.sh" "$work/tga"
+run fuzz_tga "$work/tga"
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -73,6 +73,12 @@ void guiImage::EnsureLoaded() {
 bool guiImage::LoadTGA(const char* path) {
     FILE* f = os::OpenFile(path, "rb");
     if (!f) return false;
+    bool ok = LoadTGAStream(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool guiImage::LoadTGAStream(FILE* f) {
     std::uint8_t head[18] = {};
     bool ok = std::fread(head, 1, 3, f) == 3 && std::fseek(f, 12, SEEK_SET) == 0 && std::fread(head + 12, 1, 6, f) == 6;
     int w = head[12] | (head[13] << 8), h = head[14] | (head[15] << 8), depth = head[16];
@@ -94,7 +100,6 @@ bool guiImage::LoadTGA(const char* path) {
             format = loaded.format;
         }
     }
-    std::fclose(f);
     return ok;
 }
 

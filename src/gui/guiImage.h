@@ -4,6 +4,7 @@
 #include "gui/guiRect.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 constexpr std::uint32_t PF_BGRA32 = 4;
@@ -29,6 +30,8 @@ public:
     // Remembers the name and loads "<media folder>\<name>".
     bool Load(const char* name, bool deferred);
     bool LoadTGA(const char* path);
+    // The same from an open stream (the caller closes it).
+    bool LoadTGAStream(FILE* f);
     // Tries the remembered file again when nothing is loaded.
     void EnsureLoaded();
     // Blend src into this image with its top-left corner at (x, y), under clip. False when no blend

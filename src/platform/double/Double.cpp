@@ -525,6 +525,16 @@ void StretchBits(Handle, int dx, int dy, int dw, int dh, int, int, int sw, int s
     if (!bits || info.bitCount != 24 || info.width <= 0 || info.height <= 0) return;
     int rowBytes = ((info.width * 24 + 31) / 32) * 4;
     const auto* src = static_cast<const std::uint8_t*>(bits);
+    if (dw == sw && dh == sh && dx >= 0 && dx + dw <= d.screenWidth) {
+        // 1:1, as the painter presents: a row at a time.
+        for (int row = 0; row < dh; ++row) {
+            int y = dy + row;
+            if (y < 0 || y >= d.screenHeight || row >= info.height) continue;
+            std::memcpy(&d.screen[(static_cast<std::size_t>(y) * d.screenWidth + dx) * 3],
+                        src + static_cast<std::size_t>(info.height - 1 - row) * rowBytes, static_cast<std::size_t>(dw) * 3);
+        }
+        return;
+    }
     for (int row = 0; row < dh; ++row) {
         int y = dy + row;
         if (y < 0 || y >= d.screenHeight) continue;
