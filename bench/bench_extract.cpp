@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
                 std::exit(1);
         };
     };
-    const int repeat = 3;
+    const int repeat = 5;
     double tVendor = Seconds(extractWith(vendor), repeat);
     double tStandin = Seconds(extractWith(standin), repeat);
     double tUnrar = Seconds(

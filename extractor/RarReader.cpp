@@ -4,6 +4,11 @@
 
 #include <cstring>
 #include <vector>
+#if !defined(_WIN32)
+#include <condition_variable>
+#include <mutex>
+#include <pthread.h>
+#endif
 #if defined(BV_HAVE_LIBDEFLATE)
 #include <libdeflate.h>
 #else
@@ -301,12 +306,109 @@ int Reader::Next5(Member* m) {
     }
 }
 
+#if !defined(_WIN32)
+class CrcHelper {
+public:
+    ~CrcHelper() {
+        if (!started) return;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            quit = true;
+        }
+        wake.notify_all();
+        pthread_join(thread, nullptr);
+    }
+    bool Start() { return started = pthread_create(&thread, nullptr, &CrcHelper::Main, this) == 0; }
+    void Submit(const std::uint8_t* data, std::size_t length) {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            job = data;
+            jobLength = length;
+            busy = true;
+        }
+        wake.notify_all();
+    }
+    void Wait() {
+        std::unique_lock<std::mutex> hold(lock);
+        wake.wait(hold, [this] { return !busy; });
+    }
+    std::uint32_t crc = 0;
+
+private:
+    static void* Main(void* self) {
+        auto* h = static_cast<CrcHelper*>(self);
+        std::unique_lock<std::mutex> hold(h->lock);
+        for (;;) {
+            h->wake.wait(hold, [h] { return h->busy || h->quit; });
+            if (h->quit) return nullptr;
+            const std::uint8_t* data = h->job;
+            std::size_t length = h->jobLength;
+            hold.unlock();
+            std::uint32_t c = Crc32(h->crc, data, length);
+            hold.lock();
+            h->crc = c;
+            h->busy = false;
+            h->wake.notify_all();
+        }
+    }
+    pthread_t thread{};
+    bool started = false;
+    std::mutex lock;
+    std::condition_variable wake;
+    const std::uint8_t* job = nullptr;
+    std::size_t jobLength = 0;
+    bool busy = false, quit = false;
+};
+#else
+class CrcHelper {
+public:
+    bool Start() { return false; }
+    void Submit(const std::uint8_t*, std::size_t) {}
+    void Wait() {}
+    std::uint32_t crc = 0;
+};
+#endif
+
+Reader::Reader(Source& source) : src(source) {}
+Reader::~Reader() = default;
+
 int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_t*, std::size_t)>& sink,
                      std::uint8_t* buffer, std::size_t bufferSize) {
     const std::uint64_t size = src.Size();
     if (m.dataOffset > size || m.packSize > size - m.dataOffset) return kBadData;
     std::uint64_t left = m.packSize, at = m.dataOffset;
     std::uint32_t crc = 0;
+    if (left > bufferSize && !helper) {
+        helper = std::make_unique<CrcHelper>();
+        if (!helper->Start()) helper.reset();
+        else spare.resize(bufferSize);
+    }
+    if (left > bufferSize && helper && spare.size() == bufferSize) {
+        // Two buffers: while one block is written, the other's CRC is computed.
+        std::uint8_t* buffers[2] = {buffer, spare.data()};
+        helper->crc = 0;
+        bool pending = false;
+        for (int i = 0; left > 0; ++i) {
+            std::uint8_t* b = buffers[i & 1];
+            std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
+            bool read = src.ReadAt(at, b, n);
+            if (pending) helper->Wait();
+            if (!read) return kBadData;
+            helper->Submit(b, n);
+            pending = true;
+            if (!sink(b, n)) {
+                helper->Wait();
+                return kUnknown;
+            }
+            at += n;
+            left -= n;
+        }
+        helper->Wait();
+        crc = helper->crc;
+        if (m.packSize != m.unpSize) return kBadData;
+        if (m.hasCrc && crc != m.crc) return kBadData;
+        return kSuccess;
+    }
     while (left > 0) {
         std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
         if (!src.ReadAt(at, buffer, n)) return kBadData;

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace rar {
 
@@ -44,9 +46,12 @@ struct Member {
 constexpr std::size_t kMaxName = 259; // longer names do not fit the header record's 260 bytes
 constexpr std::size_t kBlock = 1 << 20;  // data is written and reported in blocks of at most 1 MiB
 
+class CrcHelper;
+
 class Reader {
 public:
-    explicit Reader(Source& source) : src(source) {}
+    explicit Reader(Source& source);
+    ~Reader();
     // Signature and archive header; 0 or an error code of the library interface.
     int Open();
     // The next member: 0 with *m filled, kEndArchive at the end, or an error code.
@@ -66,6 +71,9 @@ private:
     std::uint64_t pos = 0;
     bool encryptedHeaders = false;
     bool done = false;
+    // The data CRC of large members is computed on a second thread while the blocks are written.
+    std::unique_ptr<CrcHelper> helper;
+    std::vector<std::uint8_t> spare;
 };
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length);

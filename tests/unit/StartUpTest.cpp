@@ -37,6 +37,8 @@ TEST_F(StartUp, CommandLineRules) {
     EXPECT_TRUE(c.additionalInstall);
     c = ParseCommandLine("-cdpath D:");
     EXPECT_FALSE(c.hasCDPath) << "case-sensitive";
+    c = ParseCommandLine(("-CDPath " + std::string(400, 'p')).c_str());
+    EXPECT_EQ(c.cdPath.size(), 259u) << "cut to the 260-character path buffer";
     c = ParseCommandLine("x-CDPath");
     EXPECT_TRUE(c.hasCDPath);
     EXPECT_EQ(c.cdPath, "") << "nothing after the switch";
