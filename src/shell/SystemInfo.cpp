@@ -1,9 +1,8 @@
 #include "shell/SystemInfo.h"
 
+#include "gui/guiDialog.h"
 #include "platform/Os.h"
 #include "shell/Text.h"
-
-void (*g_idlePass)() = nullptr;
 
 bool IsWindowsNT() {
     std::uint32_t platform = 0, major = 0;
@@ -28,7 +27,10 @@ bool StartProcess(const char* program, const char* arguments, bool wait) {
             std::uint32_t code = 0;
             if (!os::ExitCode(process, &code)) break;
             os::Sleep(100);
-            if (!os::PumpOneMessage() && g_idlePass) g_idlePass();
+            if (!os::PumpOneMessage()) {
+                UpdateAll();
+                DrawAll();
+            }
             if (code != os::kStillActive) break;
         }
         while (os::PumpOneMessage()) {

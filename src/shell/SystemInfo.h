@@ -5,6 +5,5 @@ bool IsWindowsNT();
 int WindowsMajorVersion();
 // The new shell (wide folder browser and shell links) is there on NT 5 and later.
 bool HasNewShell();
+// Starts a program; when waiting, keeps the window alive (messages, else one update and draw pass).
 bool StartProcess(const char* program, const char* arguments, bool wait);
-// The toolkit's update and draw passes, run by waiting loops; null until the toolkit is started.
-extern void (*g_idlePass)();

@@ -2,6 +2,7 @@
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/SystemInfo.h"
+#include "gui/guiDialog.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -31,13 +32,19 @@ TEST(Processes, StartWithAndWithoutWaiting) {
     DWORD t0 = GetTickCount();
     EXPECT_TRUE(StartProcess(Helper().c_str(), "0 1500", false));
     EXPECT_LT(GetTickCount() - t0, 1000u) << "not waiting returns at once";
-    static int frames = 0;
-    g_idlePass = [] { ++frames; };
+    struct Counting : guiDialog {
+        int frames = 0;
+        bool Draw() override { return ++frames > 0; }
+    } page;
+    AddTopLevelDialog(&page);
+    ShowPage(&page);
+    int before = page.frames;
     t0 = GetTickCount();
     EXPECT_TRUE(StartProcess(Helper().c_str(), "3 600", true));
     EXPECT_GE(GetTickCount() - t0, 550u) << "waiting returns after the program ended";
-    g_idlePass = nullptr;
-    EXPECT_GT(frames, 0) << "the window is kept drawing while it waits";
+    EXPECT_GT(page.frames, before) << "the window is kept drawing while it waits";
+    g_topLevelDialogs.clear();
+    g_currentPage = nullptr;
     EXPECT_FALSE(StartProcess("C:\\no\\such\\program.exe", "", false));
 }
 
