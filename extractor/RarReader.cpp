@@ -1,5 +1,7 @@
 #include "RarReader.h"
 
+#include "DosTime.h"
+
 #include "engine/ExtractorApi.h"
 
 #include <cstring>
@@ -84,21 +86,6 @@ struct Cursor {
         return true;
     }
 };
-
-// Unix time to the DOS date and time of the header record.
-std::uint32_t DosTime(std::uint32_t unixTime) {
-    std::int64_t t = unixTime;
-    std::int64_t days = t / 86400, secs = t % 86400;
-    // Civil date from days since 1970-01-01.
-    std::int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
-    std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    std::int64_t y = yoe + era * 400, doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    std::int64_t mp = (5 * doy + 2) / 153, d = doy - (153 * mp + 2) / 5 + 1, mo = mp < 10 ? mp + 3 : mp - 9;
-    if (mo <= 2) ++y;
-    if (y < 1980) return (1 << 16) | (1 << 21); // 1980-01-01
-    return static_cast<std::uint32_t>(((y - 1980) << 25) | (mo << 21) | (d << 16) | ((secs / 3600) << 11) |
-                                      (((secs / 60) % 60) << 5) | ((secs % 60) / 2));
-}
 
 } // namespace
 
@@ -291,7 +278,7 @@ int Reader::Next5(Member* m) {
         out.isDir = fileFlags & 0x0001;
         if (fileFlags & 0x0008) out.unpSize = dataSize;
         out.packSize = dataSize;
-        out.dosTime = DosTime(mtime);
+        out.dosTime = DosTimeOf(mtime);
         out.unpVer = 50;
         std::uint32_t method = static_cast<std::uint32_t>((comp >> 7) & 7);
         out.method = 0x30 + method;

@@ -1,5 +1,7 @@
 #include "Rar4Writer.h"
 
+#include "DosTime.h"
+
 #include <cstring>
 #include <vector>
 #include <zlib.h>
@@ -34,18 +36,7 @@ bool Rar4Writer::Fail(const std::string& message) {
     return false;
 }
 
-std::uint32_t Rar4Writer::DosTime(std::int64_t t) {
-    std::int64_t days = t / 86400, secs = t % 86400;
-    std::int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
-    std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    std::int64_t y = yoe + era * 400, doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    std::int64_t mp = (5 * doy + 2) / 153, d = doy - (153 * mp + 2) / 5 + 1, mo = mp < 10 ? mp + 3 : mp - 9;
-    if (mo <= 2) ++y;
-    if (y < 1980) return (1u << 16) | (1u << 21);
-    if (y > 2107) y = 2107;
-    return static_cast<std::uint32_t>(((y - 1980) << 25) | (mo << 21) | (d << 16) | ((secs / 3600) << 11) |
-                                      (((secs / 60) % 60) << 5) | ((secs % 60) / 2));
-}
+std::uint32_t Rar4Writer::DosTime(std::int64_t t) { return rar::DosTimeOf(t); }
 
 bool Rar4Writer::Open(const std::string& path) {
     file = std::fopen(path.c_str(), "wb");
