@@ -15,7 +15,7 @@
 namespace {
 
 class TextLine : public guiWidget {
-public:
+  public:
     guiFont* font = nullptr;
     const char* text = "";
     bool Draw() override {
@@ -66,8 +66,10 @@ int main() {
 
     const int frames = 3000;
     auto t0 = std::chrono::steady_clock::now();
-    for (int i = 0; i < frames; ++i) DrawAll();
-    double drawSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / frames;
+    for (int i = 0; i < frames; ++i)
+        DrawAll();
+    double drawSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / frames;
 
     std::vector<std::uint8_t> from(bytes, 1), to(bytes, 2);
     const int copies = 3000;
@@ -76,12 +78,13 @@ int main() {
         from[static_cast<std::size_t>(i) % bytes] = static_cast<std::uint8_t>(i);
         std::memcpy(to.data(), from.data(), bytes);
     }
-    double copySeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / copies;
+    double copySeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / copies;
     volatile std::uint8_t sink = to[bytes / 2];
     (void)sink;
 
     std::printf("glyphs: %d\nbytes_per_frame: %zu\n", glyphs, bytes);
-    std::printf("draw_fps: %.0f\nmemcpy_fps: %.0f\ndraw_vs_memcpy: %.2f\n", 1.0 / drawSeconds, 1.0 / copySeconds,
-                drawSeconds / copySeconds);
+    std::printf("draw_fps: %.0f\nmemcpy_fps: %.0f\ndraw_vs_memcpy: %.2f\n", 1.0 / drawSeconds,
+                1.0 / copySeconds, drawSeconds / copySeconds);
     return 0;
 }

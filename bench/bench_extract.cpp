@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
     }
     fs::create_directories(root / "src" / "data");
     std::vector<char> block(40 << 20);
-    for (auto& b : block) b = static_cast<char>(rng());
+    for (auto& b : block)
+        b = static_cast<char>(rng());
     Rar4Writer w;
     if (!w.Open((root / "bench.rar").string())) return 1;
     w.AddFolder("data", 0x21);
@@ -87,7 +88,8 @@ int main(int argc, char** argv) {
             g_installer.installedFiles.clear();
             g_bytesDone = 0;
             g_bytesTotal = static_cast<std::int64_t>(total);
-            if (!ExtractPackage(archive.c_str(), out.string().c_str()) || g_bytesDone != static_cast<std::int64_t>(total))
+            if (!ExtractPackage(archive.c_str(), out.string().c_str()) ||
+                g_bytesDone != static_cast<std::int64_t>(total))
                 std::exit(1);
         };
     };
@@ -97,7 +99,8 @@ int main(int argc, char** argv) {
     double tUnrar = Seconds(
         [&] {
             Fresh(root / "out");
-            std::string cmd = "unrar x -idq -o+ '" + archive + "' '" + (root / "out").string() + "/' >/dev/null";
+            std::string cmd =
+                "unrar x -idq -o+ '" + archive + "' '" + (root / "out").string() + "/' >/dev/null";
             if (std::system(cmd.c_str()) != 0) std::exit(1);
         },
         repeat);
@@ -110,7 +113,8 @@ int main(int argc, char** argv) {
                 FILE* in = std::fopen((root / "src" / "data" / leaf).c_str(), "rb");
                 FILE* out = std::fopen((root / "out" / "data" / leaf).c_str(), "wb");
                 std::size_t n;
-                while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) std::fwrite(buffer.data(), 1, n, out);
+                while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
+                    std::fwrite(buffer.data(), 1, n, out);
                 std::fclose(in);
                 std::fclose(out);
             }

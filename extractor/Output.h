@@ -13,9 +13,8 @@ namespace standin {
 // The member's name as the header record reports it (OEM code page, the system's separator).
 std::string RecordName(const rar::Member& m);
 
-
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     virtual bool Write(const std::uint8_t* data, std::size_t length) = 0;
     virtual bool Close() = 0;

@@ -38,7 +38,7 @@ bool MakePath(const std::string& path) {
 }
 
 class PosixFile : public OutputFile {
-public:
+  public:
     explicit PosixFile(FILE* f) : file(f) {}
     ~PosixFile() override { Close(); }
     bool Write(const std::uint8_t* data, std::size_t length) override {
@@ -51,12 +51,12 @@ public:
         return ok;
     }
 
-private:
+  private:
     FILE* file;
 };
 
 class PosixSource : public rar::Source {
-public:
+  public:
     explicit PosixSource(FILE* f) : file(f) {
         std::fseek(file, 0, SEEK_END);
         size = static_cast<std::uint64_t>(ftello(file));
@@ -71,7 +71,7 @@ public:
         return n == length;
     }
 
-private:
+  private:
     FILE* file;
     std::uint64_t size = 0;
     std::uint64_t at = 0;
@@ -79,7 +79,9 @@ private:
 
 } // namespace
 
-std::string RecordName(const rar::Member& m) { return Native(m.name, m.separator); }
+std::string RecordName(const rar::Member& m) {
+    return Native(m.name, m.separator);
+}
 
 int MakeFolders(const std::string& destination, const rar::Member& m) {
     std::string path = Join(destination, Native(m.name, m.separator));

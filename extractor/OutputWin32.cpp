@@ -49,7 +49,7 @@ bool MakePath(const std::wstring& path) {
 }
 
 class Win32File : public OutputFile {
-public:
+  public:
     explicit Win32File(HANDLE h) : handle(h) {}
     ~Win32File() override { Close(); }
     bool Write(const std::uint8_t* data, std::size_t length) override {
@@ -68,12 +68,12 @@ public:
         return ok;
     }
 
-private:
+  private:
     HANDLE handle;
 };
 
 class Win32Source : public rar::Source {
-public:
+  public:
     explicit Win32Source(HANDLE h) : handle(h) {
         LARGE_INTEGER s;
         size = GetFileSizeEx(handle, &s) ? static_cast<std::uint64_t>(s.QuadPart) : 0;
@@ -98,7 +98,7 @@ public:
         return left == 0;
     }
 
-private:
+  private:
     HANDLE handle;
     std::uint64_t size = 0;
     std::uint64_t at = 0;
@@ -109,9 +109,11 @@ private:
 std::string RecordName(const rar::Member& m) {
     std::wstring w = WideName(m);
     if (w.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_OEMCP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    int n =
+        WideCharToMultiByte(CP_OEMCP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string s(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_OEMCP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    if (n > 0)
+        WideCharToMultiByte(CP_OEMCP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
     return s;
 }
 
@@ -129,7 +131,8 @@ std::unique_ptr<OutputFile> CreateOutput(const std::string& destination, const r
     std::wstring path = Join(destination, m);
     // An existing file is replaced, also when it is read-only.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         *error = extractor::kECreate;
         return nullptr;
@@ -139,8 +142,8 @@ std::unique_ptr<OutputFile> CreateOutput(const std::string& destination, const r
 }
 
 std::unique_ptr<rar::Source> OpenArchiveFile(const char* name) {
-    HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                           nullptr);
+    HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32Source>(h);
 }

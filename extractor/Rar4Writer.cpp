@@ -36,7 +36,9 @@ bool Rar4Writer::Fail(const std::string& message) {
     return false;
 }
 
-std::uint32_t Rar4Writer::DosTime(std::int64_t t) { return rar::DosTimeOf(t); }
+std::uint32_t Rar4Writer::DosTime(std::int64_t t) {
+    return rar::DosTimeOf(t);
+}
 
 bool Rar4Writer::Open(const std::string& path) {
     file = std::fopen(path.c_str(), "wb");
@@ -68,7 +70,7 @@ bool Rar4Writer::WriteHeader(const std::string& name, bool folder, std::uint64_t
     h.push_back(2); // host: Win32
     Put32(h, crc);
     Put32(h, dosTime);
-    h.push_back(20); // version needed: 2.0
+    h.push_back(20);   // version needed: 2.0
     h.push_back(0x30); // method: store
     Put16(h, static_cast<std::uint32_t>(name.size()));
     Put32(h, attributes);

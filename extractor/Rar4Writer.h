@@ -7,7 +7,7 @@
 #include <string>
 
 class Rar4Writer {
-public:
+  public:
     ~Rar4Writer();
     bool Open(const std::string& path); // marker and archive header
     bool AddFolder(const std::string& name, std::uint32_t dosTime);
@@ -19,7 +19,7 @@ public:
     // DOS date and time of a Unix time (local time is not involved: the archive stores what it is given).
     static std::uint32_t DosTime(std::int64_t unixTime);
 
-private:
+  private:
     bool WriteHeader(const std::string& name, bool folder, std::uint64_t size, std::uint32_t crc,
                      std::uint32_t dosTime, std::uint32_t attributes);
     bool Fail(const std::string& message);

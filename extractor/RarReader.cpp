@@ -45,7 +45,9 @@ constexpr std::uint8_t kSig4[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
 constexpr std::uint8_t kSig5[8] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00};
 constexpr std::uint32_t kMaxHeader5 = 2 * 1024 * 1024; // larger headers are refused as corrupt
 
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t Le32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -295,7 +297,7 @@ int Reader::Next5(Member* m) {
 
 #if !defined(_WIN32)
 class CrcHelper {
-public:
+  public:
     ~CrcHelper() {
         if (!started) return;
         {
@@ -321,7 +323,7 @@ public:
     }
     std::uint32_t crc = 0;
 
-private:
+  private:
     static void* Main(void* self) {
         auto* h = static_cast<CrcHelper*>(self);
         std::unique_lock<std::mutex> hold(h->lock);
@@ -348,7 +350,7 @@ private:
 };
 #else
 class CrcHelper {
-public:
+  public:
     bool Start() { return false; }
     void Submit(const std::uint8_t*, std::size_t) {}
     void Wait() {}
@@ -367,8 +369,10 @@ int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_
     std::uint32_t crc = 0;
     if (left > bufferSize && !helper) {
         helper = std::make_unique<CrcHelper>();
-        if (!helper->Start()) helper.reset();
-        else spare.resize(bufferSize);
+        if (!helper->Start())
+            helper.reset();
+        else
+            spare.resize(bufferSize);
     }
     if (left > bufferSize && helper && spare.size() == bufferSize) {
         // Two buffers: while one block is written, the other's CRC is computed.

@@ -14,7 +14,7 @@ namespace rar {
 
 // Random-access bytes of the archive.
 class Source {
-public:
+  public:
     virtual ~Source() = default;
     virtual std::uint64_t Size() const = 0;
     virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) = 0;
@@ -23,7 +23,7 @@ public:
 enum class Format { Unknown, Rar4, Rar5 };
 
 struct Member {
-    std::string name;     // as stored: RAR 4 bytes in the OEM code page (or UTF-8), RAR 5 UTF-8
+    std::string name; // as stored: RAR 4 bytes in the OEM code page (or UTF-8), RAR 5 UTF-8
     bool nameIsUtf8 = false;
     char separator = '\\'; // the separator the archive uses in names
     bool isDir = false;
@@ -43,13 +43,13 @@ struct Member {
     std::uint64_t dataOffset = 0;
 };
 
-constexpr std::size_t kMaxName = 259; // longer names do not fit the header record's 260 bytes
-constexpr std::size_t kBlock = 1 << 20;  // data is written and reported in blocks of at most 1 MiB
+constexpr std::size_t kMaxName = 259;   // longer names do not fit the header record's 260 bytes
+constexpr std::size_t kBlock = 1 << 20; // data is written and reported in blocks of at most 1 MiB
 
 class CrcHelper;
 
 class Reader {
-public:
+  public:
     explicit Reader(Source& source);
     ~Reader();
     // Signature and archive header; 0 or an error code of the library interface.
@@ -63,7 +63,7 @@ public:
     Format format() const { return fmt; }
     bool headersEncrypted() const { return encryptedHeaders; }
 
-private:
+  private:
     int Next4(Member* m);
     int Next5(Member* m);
     Source& src;

@@ -145,7 +145,8 @@ STANDIN_EXPORT int BV_EXTRACTOR_CALL RARReadHeader(void* archive, HeaderData* he
     return kSuccess;
 }
 
-STANDIN_EXPORT int BV_EXTRACTOR_CALL RARProcessFile(void* archive, int operation, char* destPath, char* destName) {
+STANDIN_EXPORT int BV_EXTRACTOR_CALL RARProcessFile(void* archive, int operation, char* destPath,
+                                                    char* destName) {
     if (!archive) return kBadData;
     auto& a = *static_cast<Archive*>(archive);
     if (!a.hasCurrent) return kBadData;

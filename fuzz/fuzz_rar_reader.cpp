@@ -7,7 +7,7 @@
 
 namespace {
 class Bytes : public rar::Source {
-public:
+  public:
     Bytes(const std::uint8_t* d, std::size_t n) : data(d), size(n) {}
     std::uint64_t Size() const override { return size; }
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
@@ -16,7 +16,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const std::uint8_t* data;
     std::size_t size;
 };
@@ -31,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every block moves the reader on, so the members of a small input are few.
     for (int i = 0; i < 100000 && reader.Next(&m) == 0; ++i) {
         std::uint64_t seen = 0;
-        reader.ReadData(m, [&](const std::uint8_t*, std::size_t n) { return (seen += n) <= size; }, buffer.data(),
-                        buffer.size());
+        reader.ReadData(
+            m, [&](const std::uint8_t*, std::size_t n) { return (seen += n) <= size; }, buffer.data(),
+            buffer.size());
     }
     return 0;
 }

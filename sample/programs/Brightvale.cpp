@@ -37,8 +37,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = "MKX_KERNEL";
     if (!RegisterClassA(&wc)) return 1;
-    HWND hwnd = CreateWindowA("MKX_KERNEL", "Orelwick engine", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              480, 240, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowA("MKX_KERNEL", "Orelwick engine", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 480, 240, nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 1;
     ShowWindow(hwnd, show);
     MSG msg;

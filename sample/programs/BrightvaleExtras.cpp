@@ -4,8 +4,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Orelwick\\BrightvaleExtras", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Orelwick\\BrightvaleExtras", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return 1;
     DWORD runs = 0, size = sizeof runs;
     RegQueryValueExA(key, "Runs", nullptr, nullptr, reinterpret_cast<BYTE*>(&runs), &size);

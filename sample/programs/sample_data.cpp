@@ -19,13 +19,16 @@ int main(int argc, char** argv) {
     struct File {
         const char* name;
         std::size_t size;
-    } files[] = {{"data/textures/terrain.tex", 1536 * 1024}, {"data/textures/units.tex", 900 * 1024},
-                 {"data/sounds/ambience.snd", 700 * 1024},    {"data/sounds/clicks.snd", 48 * 1024},
+    } files[] = {{"data/textures/terrain.tex", 1536 * 1024},
+                 {"data/textures/units.tex", 900 * 1024},
+                 {"data/sounds/ambience.snd", 700 * 1024},
+                 {"data/sounds/clicks.snd", 48 * 1024},
                  {"data/world.idx", 4096}};
     std::mt19937 rng(1987);
     for (const File& f : files) {
         std::vector<unsigned char> bytes(f.size);
-        for (auto& b : bytes) b = static_cast<unsigned char>(rng());
+        for (auto& b : bytes)
+            b = static_cast<unsigned char>(rng());
         FILE* out = std::fopen((game / f.name).string().c_str(), "wb");
         if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) return 1;
         std::fclose(out);

@@ -13,7 +13,8 @@ bool IsComplete(const char* path) {
     Marker bytes{};
     std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-    return n == bytes.size() && std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0x01; });
+    return n == bytes.size() &&
+           std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0x01; });
 }
 
 } // namespace addinst

@@ -41,7 +41,9 @@ bool ExtractorBound() {
     return g_lib.open && g_lib.close && g_lib.readHeader && g_lib.processFile && g_lib.setProcessDataProc;
 }
 
-void UnbindExtractor() { g_lib = EntryPoints(); }
+void UnbindExtractor() {
+    g_lib = EntryPoints();
+}
 
 void BindExtractor() {
     g_installer.ReadExeCDPath();
@@ -64,7 +66,8 @@ void BindExtractor() {
 
 int BV_EXTRACTOR_CALL OnExtractData(unsigned char*, int size) {
     CInstaller& in = g_installer;
-    while (in.confirmShowing) os::Sleep(10);
+    while (in.confirmShowing)
+        os::Sleep(10);
     if (in.cancelConfirmed) return 0;
     std::int64_t done = g_bytesDone += size;
     float fraction = ProgressFraction(done, g_bytesTotal);

@@ -34,14 +34,16 @@ std::uint64_t EntrySize(const std::string& value) {
     if (value.empty() || blank == std::string::npos) return 0;
     // " %u": blanks, then the digits of an unsigned decimal number. Sizes up to 64 bits are read whole.
     const char* p = value.c_str() + blank;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
     if (*p < '0' || *p > '9') return 0;
     return std::strtoull(p, nullptr, 10);
 }
 
 std::uint64_t TotalSize() {
     std::uint64_t total = 0;
-    for (unsigned i = 0; i < kMaxEntries; ++i) total += EntrySize(EntryText(i));
+    for (unsigned i = 0; i < kMaxEntries; ++i)
+        total += EntrySize(EntryText(i));
     return total;
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 
 class IProgressView {
-public:
+  public:
     virtual ~IProgressView() = default;
     // The fraction done, 0 to 1; called from the worker thread too.
     virtual void SetProgress(float fraction) = 0;

@@ -16,7 +16,9 @@ std::recursive_mutex& GuiLock() {
     return lock;
 }
 
-guiDialog::~guiDialog() { title.clear(); }
+guiDialog::~guiDialog() {
+    title.clear();
+}
 
 bool guiDialog::AddPicture(const char* fileName) {
     auto* picture = new guiPicture;

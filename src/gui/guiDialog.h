@@ -12,7 +12,7 @@
 class guiMsgBox;
 
 class guiDialog : public guiWidget {
-public:
+  public:
     ~guiDialog() override;
     bool OnMouse(int event) override { return guiWidget::OnMouse(event); }
     // Adds a background or decoration image as a child; false (and nothing added) when it cannot load.
@@ -38,7 +38,7 @@ bool UpdateAll();
 
 // The base of the message boxes: Show runs the modal loop until a button sets the result.
 class guiMsgBox : public guiDialog {
-public:
+  public:
     // Returns the non-zero result a button callback set: 1 (OK), 3 (YES) or 4 (NO).
     int Show(const char* message, const char* caption);
     // Puts the message and the caption into the box.

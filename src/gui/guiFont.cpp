@@ -39,7 +39,8 @@ bool guiFont::Build(const char* face, int pointSize, const guiColor& colour, boo
         const std::uint8_t* src = dib + t * 1024;
         std::uint8_t* dst = atlas.PixelAt(0, 255 - t);
         static const std::uint8_t transparent[4] = {0, 0, 0, 0};
-        for (int i = 0; i < 256; ++i) std::memcpy(dst + i * 4, src[i * 4] >= 16 ? value : transparent, 4);
+        for (int i = 0; i < 256; ++i)
+            std::memcpy(dst + i * 4, src[i * 4] >= 16 ? value : transparent, 4);
     }
     os::FontCanvasDestroy(canvas);
     return true;
@@ -66,7 +67,8 @@ void guiFont::DrawText(int x, int y, const char* text) {
     }
 }
 
-int guiFont::WrapText(const guiRect& box, int align, const char* text, std::vector<std::int16_t>& lines) const {
+int guiFont::WrapText(const guiRect& box, int align, const char* text,
+                      std::vector<std::int16_t>& lines) const {
     static const char kBreaks[] = " \t\n\r,.!?-:;";
     std::size_t first = lines.size();
     std::size_t n = text ? std::strlen(text) : 0;

@@ -21,7 +21,7 @@ struct guiGlyph {
 };
 
 class guiFont {
-public:
+  public:
     bool Build(const char* face, int pointSize, const guiColor& colour, bool bold);
     int TextWidth(const char* text, int length) const;
     void DrawText(int x, int y, const char* text);

@@ -10,17 +10,26 @@
 
 int BytesPerPixel(std::uint32_t format) {
     switch (format) {
-    case 1: return 4;
-    case 2: return 2;
-    case PF_BGRA32: return 4;
-    case PF_BGR24: return 3;
-    default: return 0;
+    case 1:
+        return 4;
+    case 2:
+        return 2;
+    case PF_BGRA32:
+        return 4;
+    case PF_BGR24:
+        return 3;
+    default:
+        return 0;
     }
 }
 
-int BitsPerPixel(std::uint32_t format) { return BytesPerPixel(format) * 8; }
+int BitsPerPixel(std::uint32_t format) {
+    return BytesPerPixel(format) * 8;
+}
 
-guiImage::~guiImage() { Free(); }
+guiImage::~guiImage() {
+    Free();
+}
 
 void guiImage::Free() {
     std::free(pixels);
@@ -33,14 +42,16 @@ bool guiImage::Allocate(int w, int h, int fmt, bool alignRows) {
     long long rowBytes = alignRows ? ((static_cast<long long>(w) * bpp * 8 + 31) >> 3) & ~3LL
                                    : static_cast<long long>(bpp) * w;
     long long total = rowBytes * h;
-    if (w < 0 || h < 0 || w > 0xFFFF || h > 0xFFFF || rowBytes > 0xFFFF || total > static_cast<long long>(kMaxImageBytes)) {
+    if (w < 0 || h < 0 || w > 0xFFFF || h > 0xFFFF || rowBytes > 0xFFFF ||
+        total > static_cast<long long>(kMaxImageBytes)) {
         Free();
         return false;
     }
     std::size_t oldBytes = static_cast<std::size_t>(stride) * height;
     if (static_cast<std::size_t>(total) != oldBytes || !pixels) {
         std::free(pixels);
-        pixels = total > 0 ? static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(total))) : nullptr;
+        pixels =
+            total > 0 ? static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(total))) : nullptr;
         if (total > 0 && !pixels) {
             width = stride = height = 0;
             return false;
@@ -80,7 +91,8 @@ bool guiImage::LoadTGA(const char* path) {
 
 bool guiImage::LoadTGAStream(FILE* f) {
     std::uint8_t head[18] = {};
-    bool ok = std::fread(head, 1, 3, f) == 3 && std::fseek(f, 12, SEEK_SET) == 0 && std::fread(head + 12, 1, 6, f) == 6;
+    bool ok = std::fread(head, 1, 3, f) == 3 && std::fseek(f, 12, SEEK_SET) == 0 &&
+              std::fread(head + 12, 1, 6, f) == 6;
     int w = head[12] | (head[13] << 8), h = head[14] | (head[15] << 8), depth = head[16];
     ok = ok && head[1] == 0 && (head[2] == 2 || head[2] == 3) && (depth == 24 || depth == 32);
     // Pixel data always starts at offset 18 (an image ID is not skipped). A file that ends early
@@ -108,7 +120,8 @@ namespace {
 using BlendFn = void (*)(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h,
                          float opacity);
 
-void Blend24To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h, float opacity) {
+void Blend24To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h,
+                 float opacity) {
     int a = static_cast<int>(opacity * 256.0f), b = static_cast<int>((1.0f - opacity) * 256.0f);
     for (int row = 0; row < h; ++row) {
         const std::uint8_t* s = src.PixelAt(sx, srow + row);
@@ -118,11 +131,13 @@ void Blend24To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, i
             std::memcpy(d, s, static_cast<std::size_t>(n)); // (s * 256 + d * 0) >> 8 is s
             continue;
         }
-        for (int i = 0; i < n; ++i) d[i] = static_cast<std::uint8_t>((s[i] * a + d[i] * b) >> 8);
+        for (int i = 0; i < n; ++i)
+            d[i] = static_cast<std::uint8_t>((s[i] * a + d[i] * b) >> 8);
     }
 }
 
-void Blend32To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h, float opacity) {
+void Blend32To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h,
+                 float opacity) {
     int k = static_cast<int>(opacity * 256.0f);
     for (int row = 0; row < h; ++row) {
         const std::uint8_t* s = src.PixelAt(sx, srow + row);
@@ -153,7 +168,8 @@ bool guiImage::Blit(guiImage& src, int x, int y, float opacity, const guiRect& c
     return BlitRect(src, x, y, whole, opacity, clip);
 }
 
-bool guiImage::BlitRect(guiImage& src, int x, int y, const guiRect& srcRect, float opacity, const guiRect& clip) {
+bool guiImage::BlitRect(guiImage& src, int x, int y, const guiRect& srcRect, float opacity,
+                        const guiRect& clip) {
     src.EnsureLoaded();
     BlendFn blend = FindBlend(src.format, format);
     if (!blend) return false;
@@ -167,10 +183,12 @@ bool guiImage::BlitRect(guiImage& src, int x, int y, const guiRect& srcRect, flo
     x += static_cast<int>(sx0 - srcRect.x);
     y += static_cast<int>((static_cast<long long>(srcRect.y) + srcRect.h) - srow1); // rows cut off at the top
 
-    long long clipRight = static_cast<long long>(clip.x) + clip.w, clipBottom = static_cast<long long>(clip.y) + clip.h;
+    long long clipRight = static_cast<long long>(clip.x) + clip.w,
+              clipBottom = static_cast<long long>(clip.y) + clip.h;
     if (x >= clipRight || y >= clipBottom) return true;
     long long vx0 = std::max<long long>({x, clip.x, 0}), vy0 = std::max<long long>({y, clip.y, 0});
-    long long vx1 = std::min<long long>({x + w, clipRight, width}), vy1 = std::min<long long>({y + h, clipBottom, height});
+    long long vx1 = std::min<long long>({x + w, clipRight, width}),
+              vy1 = std::min<long long>({y + h, clipBottom, height});
     long long vw = vx1 - vx0, vh = vy1 - vy0;
     if (vw <= 0 || vh <= 0) return true;
     long long cutLeft = vx0 - x, cutBottom = (y + h) - vy1;

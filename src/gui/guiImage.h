@@ -14,7 +14,7 @@ int BytesPerPixel(std::uint32_t format);
 int BitsPerPixel(std::uint32_t format);
 
 class guiImage {
-public:
+  public:
     guiImage() = default;
     virtual ~guiImage();
     guiImage(const guiImage&) = delete;

@@ -25,7 +25,8 @@ void MakePresentable(guiImage& logo) {
         return;
     }
     for (int row = 0; row < logo.height; ++row)
-        for (int x = 0; x < logo.width; ++x) std::memcpy(copy.PixelAt(x, row), logo.PixelAt(x, row), 3);
+        for (int x = 0; x < logo.width; ++x)
+            std::memcpy(copy.PixelAt(x, row), logo.PixelAt(x, row), 3);
     std::swap(logo.pixels, copy.pixels);
     std::swap(logo.stride, copy.stride);
     logo.format = PF_BGR24;
@@ -33,7 +34,9 @@ void MakePresentable(guiImage& logo) {
 
 } // namespace
 
-LogoPlace LeftLogoPlace(int, int screenHeight, const guiImage& logo) { return {0, screenHeight - logo.height}; }
+LogoPlace LeftLogoPlace(int, int screenHeight, const guiImage& logo) {
+    return {0, screenHeight - logo.height};
+}
 LogoPlace RightLogoPlace(int screenWidth, int screenHeight, const guiImage& logo) {
     return {screenWidth - logo.width, screenHeight - logo.height};
 }
@@ -82,8 +85,8 @@ void guiPainterGDI::DrawImageRect(guiImage* image, int x, int y, const guiRect* 
 
 int guiPainterGDI::Present() {
     os::Handle dc = os::WindowDC(window);
-    os::StretchBits(dc, viewport.x, viewport.y, viewport.w, viewport.h, 0, 0, backBuffer.width, backBuffer.height,
-                    backBuffer.pixels, backInfo);
+    os::StretchBits(dc, viewport.x, viewport.y, viewport.w, viewport.h, 0, 0, backBuffer.width,
+                    backBuffer.height, backBuffer.pixels, backInfo);
     int sw = 0, sh = 0;
     os::ScreenSize(dc, &sw, &sh);
     struct {
@@ -95,8 +98,8 @@ int guiPainterGDI::Present() {
                  {logoMiddle, logoMiddleInfo, MiddleLogoPlace(sw, sh, logoMiddle)}};
     for (auto& l : logos)
         if (l.logo.pixels)
-            os::StretchBits(dc, l.place.x, l.place.y, l.logo.width, l.logo.height, 0, 0, l.logo.width, l.logo.height,
-                            l.logo.pixels, l.info);
+            os::StretchBits(dc, l.place.x, l.place.y, l.logo.width, l.logo.height, 0, 0, l.logo.width,
+                            l.logo.height, l.logo.pixels, l.info);
     os::ReleaseWindowDC(window, dc);
     return 0;
 }
@@ -106,6 +109,7 @@ bool StartGui(os::Window window) {
     g_painter->Init(window);
     g_painter->SetClipRect(nullptr);
     // The list may grow while dialogs are created: walk it by index.
-    for (std::size_t i = 0; i < g_topLevelDialogs.size(); ++i) g_topLevelDialogs[i]->Create();
+    for (std::size_t i = 0; i < g_topLevelDialogs.size(); ++i)
+        g_topLevelDialogs[i]->Create();
     return false;
 }

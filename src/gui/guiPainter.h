@@ -7,7 +7,7 @@
 #include "platform/Os.h"
 
 class guiIPainter {
-public:
+  public:
     virtual ~guiIPainter() = default;
     virtual int Init(os::Window window) = 0;
     virtual void DrawImageRect(guiImage* image, int x, int y, const guiRect* source, float opacity) = 0;
@@ -18,7 +18,7 @@ public:
 };
 
 class guiPainterGDI : public guiIPainter {
-public:
+  public:
     int Init(os::Window window) override;
     void DrawImageRect(guiImage* image, int x, int y, const guiRect* source, float opacity) override;
     void DrawImage(guiImage* image, int x, int y, float opacity) override;

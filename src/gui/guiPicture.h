@@ -5,7 +5,7 @@
 #include "gui/guiWidget.h"
 
 class guiPicture : public guiWidget, public guiImage {
-public:
+  public:
     bool Draw() override;
     bool Create() override { return true; }
     float opacity = 1.0f;

@@ -12,7 +12,8 @@ bool HitTest(const guiRect& r, int px, int py) {
 }
 
 guiWidget::~guiWidget() {
-    for (guiWidget* child : children) delete child;
+    for (guiWidget* child : children)
+        delete child;
 }
 
 bool guiWidget::Draw() {
@@ -38,13 +39,15 @@ bool guiWidget::OnMouse(int event) {
 
 bool guiWidget::Create() {
     bool result = false;
-    for (std::size_t i = 0; i < children.size(); ++i) result |= children[i]->Create();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        result |= children[i]->Create();
     return result;
 }
 
 bool guiWidget::Update() {
     bool result = false;
-    for (std::size_t i = 0; i < children.size(); ++i) result |= children[i]->Update();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        result |= children[i]->Update();
     return result;
 }
 
@@ -52,7 +55,8 @@ bool guiWidget::OnKey(int code) {
     bool fired = false;
     for (std::size_t i = 0; i < children.size(); ++i) {
         guiWidget* child = children[i];
-        if (child->OnKey(code) && child->callbackIndex != kNoCallback && child->callbackIndex < callbacks.size()) {
+        if (child->OnKey(code) && child->callbackIndex != kNoCallback &&
+            child->callbackIndex < callbacks.size()) {
             callbacks[child->callbackIndex](child);
             fired = true;
         }
@@ -96,4 +100,6 @@ bool guiMouseTracker::Draw() {
     return true;
 }
 
-bool guiMouseTracker::Create() { return true; }
+bool guiMouseTracker::Create() {
+    return true;
+}

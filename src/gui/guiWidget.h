@@ -33,7 +33,7 @@ extern int g_mouseY;
 bool HitTest(const guiRect& r, int px, int py);
 
 class guiWidget {
-public:
+  public:
     guiWidget() = default;
     virtual ~guiWidget();
     virtual bool Draw();
@@ -62,7 +62,7 @@ public:
 
 // Paints the hover highlight (the hovered item's image) over whichever of its items the pointer is on.
 class guiMouseTracker : public guiWidget {
-public:
+  public:
     bool Draw() override;
     bool OnMouse(int event) override;
     bool Create() override;

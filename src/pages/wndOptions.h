@@ -2,7 +2,7 @@
 #pragma once
 
 class wndOptions {
-public:
+  public:
     // Puts gameDir into the folder box; the page has no folder box yet, so there is nothing to refresh.
     void RefreshFolderBox() {}
 };

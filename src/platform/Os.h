@@ -86,9 +86,9 @@ bool FreeSpaceLegacy(const char* root, std::uint32_t* sectorsPerCluster, std::ui
 // ---- system information ----
 // GetVersionExA with a zeroed record of recordSize bytes (148 or 156).
 bool VersionInfo(std::uint32_t recordSize, std::uint32_t* platformId, std::uint32_t* major);
-std::string TempPath();                                              // GetTempPathA, with its final separator
-std::string TempFileName(const char* folder, const char* prefix);    // GetTempFileNameA, unique 0; "" on failure
-std::string ModulePath();                                            // the running executable
+std::string TempPath();                                           // GetTempPathA, with its final separator
+std::string TempFileName(const char* folder, const char* prefix); // GetTempFileNameA, unique 0; "" on failure
+std::string ModulePath();                                         // the running executable
 struct Rect {
     std::int32_t left, top, right, bottom;
 };
@@ -102,7 +102,7 @@ std::string LastErrorText(); // FormatMessage from the system table; "" when the
 // ---- processes ----
 Handle StartProgram(const char* commandLine, int showCommand); // process handle, 0 on failure
 bool ExitCode(Handle process, std::uint32_t* code);
-bool PumpOneMessage(); // takes one waiting message of this thread, translates and dispatches it
+bool PumpOneMessage();    // takes one waiting message of this thread, translates and dispatches it
 void RestrictDllSearch(); // only the system folder is searched for implicitly loaded libraries
 Handle LoadLibraryPath(const char* fullPath);
 void* LibrarySymbol(Handle library, const char* name);
@@ -168,8 +168,8 @@ void StretchBits(Handle dc, int dx, int dy, int dw, int dh, int sx, int sy, int 
 // cannot be made.
 Handle FontCanvasCreate(const char* face, int pointSize, bool bold, int charset);
 bool FontCanvasMeasure(Handle canvas, unsigned char c, int* cx, int* cy); // GetTextExtentPoint32A
-void FontCanvasDraw(Handle canvas, unsigned char c, int x, int y);     // ExtTextOutA with ETO_OPAQUE
-const std::uint8_t* FontCanvasPixels(Handle canvas);                 // 256 rows of 1024 bytes, top row first
+void FontCanvasDraw(Handle canvas, unsigned char c, int x, int y);        // ExtTextOutA with ETO_OPAQUE
+const std::uint8_t* FontCanvasPixels(Handle canvas); // 256 rows of 1024 bytes, top row first
 void FontCanvasDestroy(Handle canvas);
 
 } // namespace os

@@ -6,6 +6,7 @@ CInstaller g_installer;
 os::Handle g_instanceMutex = 0;
 
 CInstaller::CInstaller()
-    : sourceDir(text::Fit(os::GetCurrentDir(), text::kMaxPath)), mediaDir("Media"), workArea(os::WorkArea()) {}
+    : sourceDir(text::Fit(os::GetCurrentDir(), text::kMaxPath)), mediaDir("Media"), workArea(os::WorkArea()) {
+}
 
 CInstaller::~CInstaller() = default;

@@ -18,7 +18,7 @@
 #include <vector>
 
 class CInstaller {
-public:
+  public:
     CInstaller();
     ~CInstaller();
     CInstaller(const CInstaller&) = delete;

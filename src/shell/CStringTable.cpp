@@ -11,7 +11,9 @@ CStringTable g_strings;
 
 namespace {
 
-bool IsKeyEnd(char16_t c) { return c == u'\t' || c == u' ' || c == u'\r' || c == u'\n'; }
+bool IsKeyEnd(char16_t c) {
+    return c == u'\t' || c == u' ' || c == u'\r' || c == u'\n';
+}
 
 // One line of a UTF-16LE stream: at most kPieceChars units, ending after a line feed.
 std::size_t ReadWideLine(FILE* f, char16_t* out) {
@@ -38,11 +40,14 @@ std::size_t ReadAnsiLine(FILE* f, char* out) {
 } // namespace
 
 bool CStringTable::KeyLess::operator()(const char16_t* a, const char16_t* b) const {
-    while (*a && *a == *b) ++a, ++b;
+    while (*a && *a == *b)
+        ++a, ++b;
     return *a < *b;
 }
 
-CStringTable::CStringTable() { Reset(); }
+CStringTable::CStringTable() {
+    Reset();
+}
 
 void CStringTable::Reset() {
     index.clear();
@@ -64,12 +69,16 @@ const char16_t* CStringTable::Store(const char16_t* s, std::size_t length) {
 
 void CStringTable::AddLine(const char16_t* line, std::size_t length) {
     std::size_t keyEnd = 0;
-    while (keyEnd < length && line[keyEnd] && !IsKeyEnd(line[keyEnd])) ++keyEnd;
+    while (keyEnd < length && line[keyEnd] && !IsKeyEnd(line[keyEnd]))
+        ++keyEnd;
     std::size_t valueStart = keyEnd;
-    while (valueStart < length && IsKeyEnd(line[valueStart])) ++valueStart;
+    while (valueStart < length && IsKeyEnd(line[valueStart]))
+        ++valueStart;
     std::size_t valueEnd = valueStart;
-    while (valueEnd < length && line[valueEnd]) ++valueEnd;
-    while (valueEnd > valueStart && (line[valueEnd - 1] == u'\r' || line[valueEnd - 1] == u'\n')) --valueEnd;
+    while (valueEnd < length && line[valueEnd])
+        ++valueEnd;
+    while (valueEnd > valueStart && (line[valueEnd - 1] == u'\r' || line[valueEnd - 1] == u'\n'))
+        --valueEnd;
 
     const char16_t* key = Store(line, keyEnd);
     index[key] = static_cast<std::int32_t>(values.size());
@@ -125,4 +134,6 @@ const char16_t* CStringTable::GetWideText(const char* key) const {
     return value ? value : pool;
 }
 
-int CStringTable::GetNumber(const char* key) { return text::Atoi(GetText(key)); }
+int CStringTable::GetNumber(const char* key) {
+    return text::Atoi(GetText(key));
+}

@@ -7,7 +7,7 @@
 #include <vector>
 
 class CStringTable {
-public:
+  public:
     static constexpr std::size_t kPoolChars = 16384;
     static constexpr std::size_t kPieceChars = 2047; // longer lines are read in pieces of this size
     static constexpr std::size_t kNarrowBytes = 256;
@@ -27,7 +27,7 @@ public:
 
     std::size_t PoolUsed() const { return poolUsed; }
 
-private:
+  private:
     struct KeyLess {
         bool operator()(const char16_t* a, const char16_t* b) const;
     };

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <vector>
 
-bool FileExists(const char* nameOrPattern) { return os::FindFirstExists(nameOrPattern); }
+bool FileExists(const char* nameOrPattern) {
+    return os::FindFirstExists(nameOrPattern);
+}
 
 const char* FindDiscMarker(const char* fileName) {
     static char drive[3];
@@ -77,7 +79,8 @@ bool MakeDirs(const char* path) {
     for (char& c : p)
         if (c == '\\') c = '/';
     // A trailing separator names the same folder; creating "x/" after "x" would report a failure.
-    while (p.size() > 3 && p.back() == '/') p.pop_back();
+    while (p.size() > 3 && p.back() == '/')
+        p.pop_back();
 
     std::vector<std::size_t> cuts; // slash positions cut away, from the right
     std::string existing = p;
@@ -96,7 +99,8 @@ bool MakeDirs(const char* path) {
 
     // The deepest cut that still exists is the prefix found; create every level below it.
     std::size_t first = found ? cuts.size() - 1 : cuts.size();
-    for (std::size_t i = first; i-- > 0;) os::CreateDir(p.substr(0, cuts[i]).c_str());
+    for (std::size_t i = first; i-- > 0;)
+        os::CreateDir(p.substr(0, cuts[i]).c_str());
     return os::CreateDir(p.c_str());
 }
 

@@ -20,11 +20,13 @@ struct Charset {
     std::int32_t value;
 };
 constexpr Charset kCharsets[] = {
-    {"ANSI_CHARSET", 0},         {"BALTIC_CHARSET", 186},   {"CHINESEBIG5_CHARSET", 136}, {"DEFAULT_CHARSET", 1},
-    {"EASTEUROPE_CHARSET", 238}, {"GB2312_CHARSET", 134},   {"GREEK_CHARSET", 161},       {"HANGUL_CHARSET", 129},
-    {"MAC_CHARSET", 77},         {"OEM_CHARSET", 255},      {"RUSSIAN_CHARSET", 204},     {"SHIFTJIS_CHARSET", 128},
-    {"SYMBOL_CHARSET", 2},       {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},  {"JOHAB_CHARSET", 130},
-    {"ARABIC_CHARSET", 178},     {"HEBREW_CHARSET", 177},   {"THAI_CHARSET", 222},
+    {"ANSI_CHARSET", 0},    {"BALTIC_CHARSET", 186},     {"CHINESEBIG5_CHARSET", 136},
+    {"DEFAULT_CHARSET", 1}, {"EASTEUROPE_CHARSET", 238}, {"GB2312_CHARSET", 134},
+    {"GREEK_CHARSET", 161}, {"HANGUL_CHARSET", 129},     {"MAC_CHARSET", 77},
+    {"OEM_CHARSET", 255},   {"RUSSIAN_CHARSET", 204},    {"SHIFTJIS_CHARSET", 128},
+    {"SYMBOL_CHARSET", 2},  {"TURKISH_CHARSET", 162},    {"VIETNAMESE_CHARSET", 163},
+    {"JOHAB_CHARSET", 130}, {"ARABIC_CHARSET", 178},     {"HEBREW_CHARSET", 177},
+    {"THAI_CHARSET", 222},
 };
 } // namespace
 
@@ -43,7 +45,8 @@ bool CInstaller::SetMediaDir(const char* folder) {
     mediaDir = folder;
     std::string path = text::Format(text::kMaxPath, "%s\\strings.txt", folder);
     // The disc holds the table; without it there is nothing to show, so keep asking for the disc.
-    while (!g_strings.Load(path.c_str())) ReportError("Please, place Peregrine install disk to the drive.");
+    while (!g_strings.Load(path.c_str()))
+        ReportError("Please, place Peregrine install disk to the drive.");
     return true;
 }
 

@@ -49,9 +49,10 @@ bool AskYesNo(const char* format, ...) {
     std::string message = Compose(format, args);
     va_end(args);
     std::string caption = g_strings.GetText("APP_TITLE");
-    if (g_installer.hwnd && g_installer.yesNoBox) return g_installer.yesNoBox->Show(message.c_str(), caption.c_str()) == 3;
-    return os::MsgBoxA(g_installer.hwnd, message.c_str(), caption.c_str(), os::kMbIconQuestion | os::kMbYesNo) ==
-           os::kIdYes;
+    if (g_installer.hwnd && g_installer.yesNoBox)
+        return g_installer.yesNoBox->Show(message.c_str(), caption.c_str()) == 3;
+    return os::MsgBoxA(g_installer.hwnd, message.c_str(), caption.c_str(),
+                       os::kMbIconQuestion | os::kMbYesNo) == os::kIdYes;
 }
 
 void ShowLastError() {

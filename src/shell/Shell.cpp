@@ -12,7 +12,8 @@ void CInstaller::BrowseForGameDir() {
     std::u16string title = wide ? std::u16string(g_strings.GetWideText("SELECT_DIRECTORY"))
                                 : os::AnsiToWide(g_strings.GetText("SELECT_DIRECTORY"));
     std::u16string chosen;
-    if (os::BrowseForFolder(hwnd, title, os::kBifReturnOnlyFsDirs | os::kBifReturnFsAncestors | os::kBifNewDialogStyle,
+    if (os::BrowseForFolder(hwnd, title,
+                            os::kBifReturnOnlyFsDirs | os::kBifReturnFsAncestors | os::kBifNewDialogStyle,
                             wide, &chosen) &&
         chosen.size() > 2 && chosen[1] == u':') {
         std::string folder = os::WideToAnsi(chosen);
@@ -22,9 +23,13 @@ void CInstaller::BrowseForGameDir() {
     wndOptions.RefreshFolderBox();
 }
 
-void CInstaller::OpenHomepage() { os::ShellOpen(hwnd, homepageUrl.c_str()); }
+void CInstaller::OpenHomepage() {
+    os::ShellOpen(hwnd, homepageUrl.c_str());
+}
 
-void CInstaller::OpenReadme() { os::ShellOpen(hwnd, g_strings.GetText("README")); }
+void CInstaller::OpenReadme() {
+    os::ShellOpen(hwnd, g_strings.GetText("README"));
+}
 
 static std::u16string SpecialFolder(int csidl) {
     std::u16string path;
@@ -35,8 +40,12 @@ static std::u16string SpecialFolder(int csidl) {
     return path;
 }
 
-std::u16string GetDesktopFolder() { return SpecialFolder(os::kCsidlDesktopDirectory); }
-std::u16string GetProgramsFolder() { return SpecialFolder(os::kCsidlPrograms); }
+std::u16string GetDesktopFolder() {
+    return SpecialFolder(os::kCsidlDesktopDirectory);
+}
+std::u16string GetProgramsFolder() {
+    return SpecialFolder(os::kCsidlPrograms);
+}
 
 std::int32_t CInstaller::CreateShortcut(const std::u16string& target, const std::u16string& name,
                                         const std::u16string& workingDir, const std::u16string& folder) {

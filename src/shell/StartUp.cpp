@@ -23,7 +23,9 @@ CommandLine ParseCommandLine(const char* commandLine) {
     return c;
 }
 
-std::string RunOnceData(const char* program) { return std::string("\"") + program + "\" -AdditionalInstall"; }
+std::string RunOnceData(const char* program) {
+    return std::string("\"") + program + "\" -AdditionalInstall";
+}
 
 std::string RelaunchArguments(const char* commandLine, const char* drive) {
     return text::Format(32768, "%s -CDPath %s", commandLine ? commandLine : "", drive);
@@ -45,7 +47,8 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
     in.cdDrive = drive;
     in.WriteExeCDPath();
     // The program to run at the next logon is this one, on the disc.
-    reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue, RunOnceData(modulePath.c_str()));
+    reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue,
+                     RunOnceData(modulePath.c_str()));
 
     std::string temp = os::TempPath();
     std::string copy = os::TempFileName(temp.c_str(), "$$$");
@@ -59,7 +62,8 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
     os::FileCopy(from.c_str(), to.c_str(), false);
 
     ReleaseInstanceMutex();
-    if (!copy.empty()) StartProcess(copy.c_str(), RelaunchArguments(commandLine, in.cdDrive.c_str()).c_str(), false);
+    if (!copy.empty())
+        StartProcess(copy.c_str(), RelaunchArguments(commandLine, in.cdDrive.c_str()).c_str(), false);
     return 0;
 }
 
@@ -74,7 +78,7 @@ int RunInstance(void* instance, const char* commandLine) {
     in.ReadExeCDPath();
     // The drive and folder part of the recorded disc ("D:" or "D:\sub").
     os::SetCurrentDir(in.cdDrive.size() == 2 && in.cdDrive[1] == ':' ? (in.cdDrive + "\\").c_str()
-                                                                      : in.cdDrive.c_str());
+                                                                     : in.cdDrive.c_str());
     in.sourceDir = in.cdDrive;
 
     in.additionalInstall = args.additionalInstall;
@@ -102,4 +106,3 @@ int SetupMain(void* instance, const char* commandLine) {
     ReleaseInstanceMutex();
     return code;
 }
-

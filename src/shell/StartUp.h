@@ -6,7 +6,7 @@
 
 struct CommandLine {
     bool hasCDPath = false;
-    std::string cdPath;          // everything after "-CDPath" and one blank
+    std::string cdPath;             // everything after "-CDPath" and one blank
     bool additionalInstall = false; // "-AdditionalInstall", honoured only with "-CDPath"
 };
 

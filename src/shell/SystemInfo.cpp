@@ -15,7 +15,9 @@ int WindowsMajorVersion() {
     return static_cast<int>(major);
 }
 
-bool HasNewShell() { return IsWindowsNT() && WindowsMajorVersion() > 4; }
+bool HasNewShell() {
+    return IsWindowsNT() && WindowsMajorVersion() > 4;
+}
 
 bool StartProcess(const char* program, const char* arguments, bool wait) {
     std::string commandLine = text::Format(32768, "\"%s\" %s", program, arguments);

@@ -53,7 +53,8 @@ std::string Format(std::size_t capacity, const char* format, ...) {
 
 int Atoi(const char* s) {
     if (!s) return 0;
-    while (*s == ' ' || (*s >= '\t' && *s <= '\r')) ++s;
+    while (*s == ' ' || (*s >= '\t' && *s <= '\r'))
+        ++s;
     bool negative = false;
     if (*s == '+' || *s == '-') negative = *s++ == '-';
     long long value = 0;

@@ -18,7 +18,8 @@ void CutWide(std::u16string& s, std::size_t maxChars);
 std::string Fit(std::string s, std::size_t capacity);
 // printf into a buffer of capacity bytes (terminator included).
 std::string Format(std::size_t capacity, const char* format, ...) __attribute__((format(printf, 2, 3)));
-std::string FormatV(std::size_t capacity, const char* format, std::va_list args) __attribute__((format(printf, 2, 0)));
+std::string FormatV(std::size_t capacity, const char* format, std::va_list args)
+    __attribute__((format(printf, 2, 0)));
 // Decimal integer in the manner of atoi: leading blanks, an optional sign, digits up to the first other
 // character; values beyond the int range saturate instead of being undefined.
 int Atoi(const char* s);

@@ -19,7 +19,7 @@
 namespace fs = std::filesystem;
 
 class World : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         os::testdouble::Reset();
         char pattern[] = "/tmp/bvtest.XXXXXX";
@@ -74,8 +74,10 @@ protected:
     // A REG_SZ value as stored, without its terminating zero; "<none>" when absent.
     std::string RegValue(const std::string& key, const std::string& name) {
         std::string k = key, n = name;
-        for (char& c : k) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : k)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : n)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         auto kit = D().registry.find(k);
         if (kit == D().registry.end()) return "<none>";
         auto vit = kit->second.find(n);

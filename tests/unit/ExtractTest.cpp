@@ -26,14 +26,14 @@ struct Library {
 const Library kVendor{"vendor", BV_VENDOR_SO};
 const Library kStandIn{"standin", BV_STANDIN_SO};
 
-const std::string kOemFolder = "\x84\xAE\xAA\xE3\xAC\xA5\xAD\xE2\xEB";  // "Документы" in code page 866
-const std::string kOemFile = "\xAE\xE2\xE7\xF1\xE2.txt";                  // "отчёт.txt"
+const std::string kOemFolder = "\x84\xAE\xAA\xE3\xAC\xA5\xAD\xE2\xEB"; // "Документы" in code page 866
+const std::string kOemFile = "\xAE\xE2\xE7\xF1\xE2.txt";               // "отчёт.txt"
 const std::string kAnsiFolder = "\xC4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xFB"; // the same in code page 1251
 const std::string kAnsiFile = "\xEE\xF2\xF7\xB8\xF2.txt";
 
 // Reports progress into a callback of the test.
 class TestView : public IProgressView {
-public:
+  public:
     std::function<void(float)> onProgress;
     int calls = 0;
     void SetProgress(float f) override {
@@ -45,7 +45,7 @@ public:
 } // namespace
 
 class Extract : public World, public ::testing::WithParamInterface<Library> {
-protected:
+  protected:
     void SetUp() override {
         World::SetUp();
         fs::create_symlink(GetParam().path, root / "c" / "Temp" / "unrar.dll");
@@ -83,8 +83,8 @@ protected:
         return Pkg("game4.rar");
     }
     std::vector<std::string> Rar4Names() {
-        return {"data", "data/maps", "data/maps/valley.map", "readme.txt", "empty.dat", kAnsiFolder,
-                kAnsiFolder + "/" + kAnsiFile};
+        return {"data",      "data/maps", "data/maps/valley.map",       "readme.txt",
+                "empty.dat", kAnsiFolder, kAnsiFolder + "/" + kAnsiFile};
     }
 
     // A RAR 5.0 archive made by the vendor's rar from a folder tree; method 0 stores.
@@ -93,7 +93,8 @@ protected:
         fs::create_directories(src / "data" / "maps");
         std::ofstream(src / "data" / "maps" / "valley.map") << std::string(2500000, 'v') << "end";
         std::ofstream(src / "readme.txt") << "Brightvale\r\n";
-        std::string cmd = "cd '" + src.string() + "' && rar a -idq -r " + method + " '" + Pkg(name) + "' data readme.txt";
+        std::string cmd =
+            "cd '" + src.string() + "' && rar a -idq -r " + method + " '" + Pkg(name) + "' data readme.txt";
         EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
         return Pkg(name);
     }
@@ -121,7 +122,8 @@ protected:
 TEST_P(Extract, Rar4StoredPackage) {
     ASSERT_TRUE(Run(MakeRar4()));
     std::vector<std::string> expected = {"C:\\Games\\Brightvale\\"};
-    for (auto& n : Rar4Names()) expected.push_back(n);
+    for (auto& n : Rar4Names())
+        expected.push_back(n);
     EXPECT_EQ(Recorded(), expected) << "the target folder first, then the members in archive order";
     auto tree = Tree(target);
     EXPECT_TRUE(tree["data/maps/valley.map"] == std::string(300000, 'v'));
@@ -166,7 +168,8 @@ TEST_P(Extract, CorruptDataIsAnUnpackError) {
     EXPECT_TRUE(g_installer.cancelConfirmed);
     ASSERT_EQ(D().boxes.size(), 1u);
     EXPECT_EQ(D().boxes[0].text, "Unpack error: 12 (File: readme.txt)\n");
-    EXPECT_EQ(Recorded().back(), "readme.txt") << "recorded before it was written, so the rollback removes it";
+    EXPECT_EQ(Recorded().back(), "readme.txt")
+        << "recorded before it was written, so the rollback removes it";
 }
 
 TEST_P(Extract, APackageThatCannotBeOpened) {
@@ -206,8 +209,9 @@ TEST_P(Extract, OpenQuestionHoldsTheCallback) {
 }
 
 TEST_P(Extract, NamesLeavingTheTargetAreRefused) {
-    const char* hostile[] = {"..\\evil.txt", "data\\..\\..\\evil.txt", "\\evil.txt", "C:\\evil.txt",
-                             "a:stream.txt", "NUL", "data\\con.txt", "COM1.log", "...\\evil.txt"};
+    const char* hostile[] = {
+        "..\\evil.txt", "data\\..\\..\\evil.txt", "\\evil.txt", "C:\\evil.txt", "a:stream.txt",
+        "NUL",          "data\\con.txt",          "COM1.log",   "...\\evil.txt"};
     int index = 0;
     for (const char* name : hostile) {
         std::string package = Pkg("hostile" + std::to_string(index++) + ".rar");
@@ -225,7 +229,9 @@ TEST_P(Extract, NamesLeavingTheTargetAreRefused) {
                 EXPECT_EQ(e.path().string().rfind(target.string(), 0), 0u) << name << " wrote " << e.path();
             }
         }
-        for (auto& n : Recorded()) EXPECT_TRUE(n == "C:\\Games\\Brightvale\\" || n == "good.txt" || MemberNameIsSafe(n.c_str())) << n;
+        for (auto& n : Recorded())
+            EXPECT_TRUE(n == "C:\\Games\\Brightvale\\" || n == "good.txt" || MemberNameIsSafe(n.c_str()))
+                << n;
         if (!ok) {
             EXPECT_TRUE(g_installer.cancelConfirmed) << name;
         }
@@ -250,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(Libraries, Extract, ::testing::Values(kVendor, kStandIn
 
 // The same stored archives through both libraries give the same result.
 class BothLibraries : public World {
-protected:
+  protected:
     // Size and CRC of a file's bytes: enough to compare trees, short enough to print.
     static std::string Digest(const std::string& data) {
         return std::to_string(data.size()) + ":" + std::to_string(rar::Crc32(0, data.data(), data.size()));
@@ -276,7 +282,8 @@ protected:
         Result r{g_installer.installedFiles, {}, g_bytesDone};
         for (auto& e : fs::recursive_directory_iterator(target)) {
             std::ifstream in(e.path(), std::ios::binary);
-            std::string data = e.is_directory() ? "<dir>" : std::string(std::istreambuf_iterator<char>(in), {});
+            std::string data =
+                e.is_directory() ? "<dir>" : std::string(std::istreambuf_iterator<char>(in), {});
             r.tree[fs::relative(e.path(), target).string()] = Digest(data);
         }
         UnbindExtractor();
@@ -289,7 +296,10 @@ TEST_F(BothLibraries, SameTreeNamesAndBytes) {
     std::ofstream(root / "src" / "deep" / "er" / "a.bin") << std::string(3 << 20, 'a') << "tail";
     std::ofstream(root / "src" / "b.txt") << "b";
     std::string rar5 = (root / "five.rar").string();
-    ASSERT_EQ(std::system(("cd '" + (root / "src").string() + "' && rar a -idq -r -m0 '" + rar5 + "' deep b.txt").c_str()), 0);
+    ASSERT_EQ(
+        std::system(
+            ("cd '" + (root / "src").string() + "' && rar a -idq -r -m0 '" + rar5 + "' deep b.txt").c_str()),
+        0);
     std::string rar4 = (root / "four.rar").string();
     Rar4Writer w;
     ASSERT_TRUE(w.Open(rar4));
@@ -311,7 +321,10 @@ TEST_F(BothLibraries, CompressedMembersNeedTheVendorsLibrary) {
     fs::create_directories(root / "src");
     std::ofstream(root / "src" / "text.txt") << std::string(100000, 'z');
     std::string packed = (root / "packed.rar").string();
-    ASSERT_EQ(std::system(("cd '" + (root / "src").string() + "' && rar a -idq -m3 '" + packed + "' text.txt").c_str()), 0);
+    ASSERT_EQ(
+        std::system(
+            ("cd '" + (root / "src").string() + "' && rar a -idq -m3 '" + packed + "' text.txt").c_str()),
+        0);
     Result vendor = RunWith(kVendor, packed);
     EXPECT_EQ(vendor.tree["text.txt"], Digest(std::string(100000, 'z')));
     // The stand-in reads the header but refuses to unpack what it cannot decode.

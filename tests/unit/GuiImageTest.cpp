@@ -7,7 +7,8 @@
 namespace {
 
 // A TGA file: header fields, then the given pixel bytes.
-std::string Tga(int w, int h, int depth, const std::string& pixels, int type = 2, int colorMap = 0, int idLength = 0) {
+std::string Tga(int w, int h, int depth, const std::string& pixels, int type = 2, int colorMap = 0,
+                int idLength = 0) {
     std::string t(18, '\0');
     t[0] = static_cast<char>(idLength);
     t[1] = static_cast<char>(colorMap);
@@ -22,7 +23,8 @@ std::string Tga(int w, int h, int depth, const std::string& pixels, int type = 2
 
 std::string Bytes(std::initializer_list<int> v) {
     std::string s;
-    for (int b : v) s += static_cast<char>(b);
+    for (int b : v)
+        s += static_cast<char>(b);
     return s;
 }
 
@@ -39,14 +41,16 @@ void Fill24(guiImage& img, int w, int h, int b, int g, int r) {
 }
 
 // Blue channel of a pixel at a top-down position.
-int BlueAt(const guiImage& img, int x, int y) { return img.PixelAt(x, img.height - 1 - y)[0]; }
+int BlueAt(const guiImage& img, int x, int y) {
+    return img.PixelAt(x, img.height - 1 - y)[0];
+}
 
 const guiRect kWide{0, 0, 10000, 10000};
 
 } // namespace
 
 class GuiImage : public World {
-protected:
+  protected:
     bool LoadBytes(guiImage& img, const std::string& bytes) {
         Write("C:\\Temp\\t.tga", bytes);
         return img.LoadTGA("C:\\Temp\\t.tga");
@@ -72,9 +76,10 @@ TEST_F(GuiImage, LoadsTheTgaSubset) {
 }
 
 TEST_F(GuiImage, RefusesOtherTypesAndDepths) {
-    for (const std::string& bad : {Tga(2, 2, 24, std::string(12, 'x'), 10), Tga(2, 2, 24, std::string(12, 'x'), 2, 1),
-                                   Tga(2, 2, 16, std::string(8, 'x')), Tga(2, 2, 8, std::string(4, 'x')),
-                                   std::string("TGA"), std::string()}) {
+    for (const std::string& bad :
+         {Tga(2, 2, 24, std::string(12, 'x'), 10), Tga(2, 2, 24, std::string(12, 'x'), 2, 1),
+          Tga(2, 2, 16, std::string(8, 'x')), Tga(2, 2, 8, std::string(4, 'x')), std::string("TGA"),
+          std::string()}) {
         guiImage img;
         EXPECT_FALSE(LoadBytes(img, bad));
         EXPECT_EQ(img.pixels, nullptr) << "a new image stays empty";
@@ -158,7 +163,8 @@ TEST_F(GuiImage, ClippingOnBothSidesAtOnce) {
     guiImage dst, src;
     Fill24(dst, 10, 1, 0, 0, 0);
     Fill24(src, 10, 1, 0, 0, 0);
-    for (int x = 0; x < 10; ++x) src.PixelAt(x, 0)[0] = static_cast<std::uint8_t>(10 + x);
+    for (int x = 0; x < 10; ++x)
+        src.PixelAt(x, 0)[0] = static_cast<std::uint8_t>(10 + x);
     guiRect clip{3, 0, 4, 1};
     ASSERT_TRUE(dst.Blit(src, -1, 0, 1.0f, clip));
     for (int x = 0; x < 10; ++x)
@@ -168,7 +174,8 @@ TEST_F(GuiImage, ClippingOnBothSidesAtOnce) {
 TEST_F(GuiImage, BlitRectCutAtTopAndBottom) {
     guiImage src, dst;
     Fill24(src, 1, 6, 0, 0, 0);
-    for (int row = 0; row < 6; ++row) src.PixelAt(0, row)[0] = static_cast<std::uint8_t>(100 + row); // memory rows
+    for (int row = 0; row < 6; ++row)
+        src.PixelAt(0, row)[0] = static_cast<std::uint8_t>(100 + row); // memory rows
     guiRect part{0, 1, 1, 4}; // memory rows 1..4; drawn top-down as 4, 3, 2, 1
     Fill24(dst, 1, 10, 0, 0, 0);
     dst.BlitRect(src, 0, 2, part, 1.0f, guiRect{0, 3, 1, 10});
@@ -191,7 +198,8 @@ TEST_F(GuiImage, FullyOutsideDrawsNothing) {
     EXPECT_TRUE(dst.Blit(src, 0, 4, 1.0f, clip));
     EXPECT_TRUE(dst.Blit(src, -4, -4, 1.0f, clip));
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) ASSERT_EQ(BlueAt(dst, x, y), 0);
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(BlueAt(dst, x, y), 0);
     dst.Blit(src, 6, 6, 1.0f, kWide);
     EXPECT_EQ(BlueAt(dst, 7, 7), 9) << "the destination's own edges clip too";
     guiRect beyond{2, 0, 10, 2};

@@ -3,7 +3,7 @@
 #include "shell/Registry.h"
 
 class Language : public World {
-protected:
+  protected:
     void SetUp() override {
         World::SetUp();
         D().currentDir = "D:\\";
@@ -12,9 +12,10 @@ protected:
 };
 
 TEST_F(Language, SelectLanguageAppliesTheTable) {
-    Write("D:\\MediaRus\\strings.txt", "APP_TITLE \xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0\nLNG_CHARSET RUSSIAN_CHARSET\n"
-                                       "GAME_DIR Orelwick\\Brightvale\nURL_HOMEPAGE https://b.example/ru\n"
-                                       "URL_SUPPORT https://b.example/help\n");
+    Write("D:\\MediaRus\\strings.txt",
+          "APP_TITLE \xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0\nLNG_CHARSET RUSSIAN_CHARSET\n"
+          "GAME_DIR Orelwick\\Brightvale\nURL_HOMEPAGE https://b.example/ru\n"
+          "URL_SUPPORT https://b.example/help\n");
     EXPECT_TRUE(SelectLanguage(1));
     EXPECT_EQ(g_installer.mediaDir, "MediaRus");
     EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "MediaDir"), "MediaRus");

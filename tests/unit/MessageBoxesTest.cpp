@@ -7,7 +7,7 @@ class MessageBoxes : public World {};
 namespace {
 // A skinned box that records what it was asked and answers at once, as a click would.
 class RecordingBox : public guiYesNoBox {
-public:
+  public:
     int answer = 3;
     std::string shown, caption;
     void SetTexts(const char* m, const char* c) override {
@@ -25,7 +25,8 @@ TEST_F(MessageBoxes, TableTextsAreShownAsTheyStand) {
     AskYesNo("%s", g_strings.GetText("TRAP"));
     ReportError("%s", g_strings.GetText("TRAP"));
     ASSERT_EQ(D().boxes.size(), 3u);
-    for (const auto& box : D().boxes) EXPECT_EQ(box.text, "100%% sure? %s%n%d\n");
+    for (const auto& box : D().boxes)
+        EXPECT_EQ(box.text, "100%% sure? %s%n%d\n");
     EXPECT_EQ(D().boxes[0].caption, "Brightvale %s");
     EXPECT_EQ(D().boxes[0].flags, os::kMbIconInformation);
     EXPECT_EQ(D().boxes[0].owner, nullptr) << "ShowInfo's system box has no owner";

@@ -40,7 +40,7 @@ std::map<std::string, std::string> Tree(const fs::path& at, bool namesInCp437) {
 } // namespace
 
 class Mkdisc : public World {
-protected:
+  protected:
     void SetUp() override {
         World::SetUp();
         game = root / "game";
@@ -49,7 +49,8 @@ protected:
         ASSERT_EQ(std::system((std::string(BV_SAMPLE_DATA) + " '" + game.string() + "'").c_str()), 0);
         media = root / "media";
         fs::copy(fs::path(BV_SOURCE_DIR) / "sample" / "media", media, fs::copy_options::recursive);
-        fs::copy(fs::path(BV_SOURCE_DIR) / "sample" / "presets", root / "presets", fs::copy_options::recursive);
+        fs::copy(fs::path(BV_SOURCE_DIR) / "sample" / "presets", root / "presets",
+                 fs::copy_options::recursive);
         std::ofstream(root / "extras.exe", std::ios::binary) << "MZ extras";
     }
 
@@ -60,7 +61,8 @@ protected:
             std::ofstream(root / "game.disc") << description;
             args += " --description '" + (root / "game.disc").string() + "'";
         }
-        std::string cmd = std::string(BV_MKDISC) + " " + args + " >'" + (root / "out.txt").string() + "' 2>&1";
+        std::string cmd =
+            std::string(BV_MKDISC) + " " + args + " >'" + (root / "out.txt").string() + "' 2>&1";
         int rc = std::system(cmd.c_str());
         *output = Slurp(root / "out.txt");
         return rc;
@@ -69,7 +71,8 @@ protected:
     // No disc folder and no half-made one.
     void ExpectNoDiscs() {
         if (!fs::exists(root / "discs")) return;
-        for (auto& e : fs::directory_iterator(root / "discs")) ADD_FAILURE() << "left behind: " << e.path();
+        for (auto& e : fs::directory_iterator(root / "discs"))
+            ADD_FAILURE() << "left behind: " << e.path();
     }
 
     fs::path game, media;
@@ -87,7 +90,8 @@ TEST_F(Mkdisc, SampleGameOnTwoDiscs) {
     EXPECT_TRUE(fs::exists(disc1 / "cd1"));
     EXPECT_TRUE(fs::exists(disc2 / "cd2"));
     EXPECT_FALSE(fs::exists(disc1 / "cd2"));
-    EXPECT_EQ(Slurp(disc1 / "Brightvale.exe"), "MZ the sample game") << "the main executable under its bare name";
+    EXPECT_EQ(Slurp(disc1 / "Brightvale.exe"), "MZ the sample game")
+        << "the main executable under its bare name";
     for (auto& disc : {disc1, disc2}) {
         EXPECT_TRUE(fs::exists(disc / "settingsLow.pak")) << disc;
         EXPECT_TRUE(fs::exists(disc / "settingsHigh.pak")) << disc;
@@ -100,7 +104,8 @@ TEST_F(Mkdisc, SampleGameOnTwoDiscs) {
     std::vector<fs::path> archives;
     for (auto& disc : {disc1, disc2})
         for (auto& e : fs::directory_iterator(disc))
-            if (e.path().extension() == ".rar" || e.path().extension() == ".pak") archives.push_back(e.path());
+            if (e.path().extension() == ".rar" || e.path().extension() == ".pak")
+                archives.push_back(e.path());
     ASSERT_GE(archives.size(), 5u);
     for (auto& a : archives)
         EXPECT_EQ(std::system(("unrar t -idq '" + a.string() + "' >/dev/null").c_str()), 0) << a;
@@ -108,14 +113,50 @@ TEST_F(Mkdisc, SampleGameOnTwoDiscs) {
     // strings.txt has every key the installer reads, and the package entries.
     D().drives['E'] = disc1.string();
     ASSERT_TRUE(g_strings.Load("E:\\Media\\strings.txt"));
-    for (const char* key :
-         {"APP_TITLE", "GAME_DIR", "URL_HOMEPAGE", "URL_SUPPORT", "LNG_CHARSET", "README", "GAME_EXE",
-          "SELECT_DIRECTORY", "ARE_YOU_SURE", "ICON_CB_X", "ICON_CB_Y", "QUALITY1_X", "QUALITY2_X", "QUALITY_Y",
-          "PROGRESS_PERCENT_X", "PROGRESS_PERCENT_Y", "SPACE_NEED", "MB", "OUT_OF_SPACE1", "OUT_OF_SPACE2",
-          "OUT_OF_SPACE3", "WRONG_PATH", "INSERT_DISK", "ANTIVIR_WARNING", "MAIN_EXECUTABLE", "GAME_ICON_DESCR",
-          "GAME_REGISTER", "REGISTER_ICON_DESCR", "MANUAL", "MANUAL_ICON_DESCR", "README_ICON_DESCR",
-          "SITE_ICON_DESCR", "URL_SPONSOR_HOMEPAGE", "SPONSOR_SITE_ICON_DESCR", "UNINSTALL", "CHECKDISK",
-          "VERSION_STRING", "FORCEREBOOT", "OK", "YES", "NO", "SOURCE0", "ADD_INSTALL_0", "CONFIRM_ADD_INSTALL_0"})
+    for (const char* key : {"APP_TITLE",
+                            "GAME_DIR",
+                            "URL_HOMEPAGE",
+                            "URL_SUPPORT",
+                            "LNG_CHARSET",
+                            "README",
+                            "GAME_EXE",
+                            "SELECT_DIRECTORY",
+                            "ARE_YOU_SURE",
+                            "ICON_CB_X",
+                            "ICON_CB_Y",
+                            "QUALITY1_X",
+                            "QUALITY2_X",
+                            "QUALITY_Y",
+                            "PROGRESS_PERCENT_X",
+                            "PROGRESS_PERCENT_Y",
+                            "SPACE_NEED",
+                            "MB",
+                            "OUT_OF_SPACE1",
+                            "OUT_OF_SPACE2",
+                            "OUT_OF_SPACE3",
+                            "WRONG_PATH",
+                            "INSERT_DISK",
+                            "ANTIVIR_WARNING",
+                            "MAIN_EXECUTABLE",
+                            "GAME_ICON_DESCR",
+                            "GAME_REGISTER",
+                            "REGISTER_ICON_DESCR",
+                            "MANUAL",
+                            "MANUAL_ICON_DESCR",
+                            "README_ICON_DESCR",
+                            "SITE_ICON_DESCR",
+                            "URL_SPONSOR_HOMEPAGE",
+                            "SPONSOR_SITE_ICON_DESCR",
+                            "UNINSTALL",
+                            "CHECKDISK",
+                            "VERSION_STRING",
+                            "FORCEREBOOT",
+                            "OK",
+                            "YES",
+                            "NO",
+                            "SOURCE0",
+                            "ADD_INSTALL_0",
+                            "CONFIRM_ADD_INSTALL_0"})
         EXPECT_TRUE(g_strings.Has(key)) << key;
     EXPECT_STREQ(g_strings.GetText("ADD_INSTALL_0"), "extras.exe");
     EXPECT_STREQ(g_strings.GetText("CONFIRM_ADD_INSTALL_0"), "Install the extras?");
@@ -143,7 +184,8 @@ TEST_F(Mkdisc, SampleGameOnTwoDiscs) {
     }
     UnbindExtractor();
     EXPECT_EQ(discsSeen, 2);
-    EXPECT_EQ(static_cast<std::int64_t>(entrySizes), g_bytesDone.load()) << "SOURCE sizes sum to the unpacked bytes";
+    EXPECT_EQ(static_cast<std::int64_t>(entrySizes), g_bytesDone.load())
+        << "SOURCE sizes sum to the unpacked bytes";
     auto expected = Tree(game, false);
     expected.erase("Brightvale.exe");
     EXPECT_EQ(Tree(target, true), expected);
@@ -185,7 +227,8 @@ TEST_F(Mkdisc, RefusesWithoutAMainExecutable) {
 
 TEST_F(Mkdisc, RefusesAnOverlongName) {
     fs::path deep = game / "data";
-    for (int i = 0; i < 9; ++i) deep /= std::string(24, 'a' + i);
+    for (int i = 0; i < 9; ++i)
+        deep /= std::string(24, 'a' + i);
     fs::create_directories(deep);
     std::ofstream(deep / "file.txt") << "x";
     std::string out;

@@ -20,7 +20,8 @@ std::string Tga24(int w, int h, int b, int g, int r) {
     t[14] = static_cast<char>(h);
     t[15] = static_cast<char>(h >> 8);
     t[16] = 24;
-    for (int i = 0; i < w * h; ++i) t += std::string{static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
+    for (int i = 0; i < w * h; ++i)
+        t += std::string{static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
     return t;
 }
 
@@ -32,7 +33,7 @@ std::array<int, 3> ScreenAt(int x, int y) {
 }
 
 class CountingDialog : public guiDialog {
-public:
+  public:
     std::vector<int>* log;
     int id;
     bool Create() override {
@@ -44,7 +45,7 @@ public:
 } // namespace
 
 class Painter : public World {
-protected:
+  protected:
     void SetUp() override {
         World::SetUp();
         g_painter = nullptr;
@@ -102,7 +103,8 @@ TEST_F(Painter, PresentCopiesTheBufferAtTheViewportAndPlacesTheLogos) {
     guiRect wizard{237, 164, 550, 440};
     g_painter->SetViewport(&wizard);
     g_painter->Present();
-    EXPECT_EQ(ScreenAt(237, 164), (std::array<int, 3>{0, 0, 0})) << "before any drawing the wizard area is black";
+    EXPECT_EQ(ScreenAt(237, 164), (std::array<int, 3>{0, 0, 0}))
+        << "before any drawing the wizard area is black";
     // A known pattern: every pixel's blue is its column, green its row, red 77.
     guiImage& back = g_painterGDI.backBuffer;
     for (int y = 0; y < 440; ++y)
@@ -115,7 +117,8 @@ TEST_F(Painter, PresentCopiesTheBufferAtTheViewportAndPlacesTheLogos) {
     g_painter->Present();
     for (int y = 0; y < 440; y += 7)
         for (int x = 0; x < 550; x += 5)
-            ASSERT_EQ(ScreenAt(237 + x, 164 + y), (std::array<int, 3>{x & 255, y & 255, 77})) << x << "," << y;
+            ASSERT_EQ(ScreenAt(237 + x, 164 + y), (std::array<int, 3>{x & 255, y & 255, 77}))
+                << x << "," << y;
     EXPECT_EQ(ScreenAt(236, 164)[2], 0) << "nothing beside the viewport";
     EXPECT_EQ(ScreenAt(0, 748), (std::array<int, 3>{1, 1, 1})) << "left logo";
     EXPECT_EQ(ScreenAt(462, 738), (std::array<int, 3>{2, 2, 2})) << "a 100 x 30 middle logo at (462, 738)";
@@ -132,7 +135,8 @@ TEST_F(Painter, LogosOfAnyWidthArePresentedRowForRow) {
     StartGui(&window);
     g_painter->Present();
     for (int y = 765; y < 768; ++y)
-        for (int x = 508; x < 515; ++x) EXPECT_EQ(ScreenAt(x, y)[0], 9) << x << "," << y;
+        for (int x = 508; x < 515; ++x)
+            EXPECT_EQ(ScreenAt(x, y)[0], 9) << x << "," << y;
 }
 
 class Font : public World {};
@@ -179,7 +183,8 @@ TEST_F(Font, ThresholdKeepsHardOneColourPixels) {
     EXPECT_EQ(font.atlas.PixelAt(a.x, top)[3], 0) << "the cell's background is transparent";
     const guiGlyph& space = font.Glyph(' ');
     for (int row = space.y; row < space.y + space.h; ++row)
-        for (int col = space.x; col < space.x + space.w; ++col) ASSERT_EQ(font.atlas.PixelAt(col, row)[3], 0);
+        for (int col = space.x; col < space.x + space.w; ++col)
+            ASSERT_EQ(font.atlas.PixelAt(col, row)[3], 0);
 }
 
 TEST_F(Font, AFontThatCannotBeMadeMeasuresZero) {
@@ -195,7 +200,8 @@ TEST_F(Font, TextWidthAndDrawText) {
     guiFont font;
     ASSERT_TRUE(font.Build("Arial", 8, guiColor::FromBytes(18, 40, 49, 255), false));
     EXPECT_EQ(font.TextWidth(" a", 2), 3 + DoubleGlyphWidth('a'));
-    EXPECT_EQ(font.TextWidth("a\n\rb", 4), DoubleGlyphWidth('a') + DoubleGlyphWidth('b')) << "bytes below 32 add nothing";
+    EXPECT_EQ(font.TextWidth("a\n\rb", 4), DoubleGlyphWidth('a') + DoubleGlyphWidth('b'))
+        << "bytes below 32 add nothing";
     EXPECT_EQ(font.TextWidth("\xB6", 1), DoubleGlyphWidth(0xB6)) << "182 is measured with its own glyph";
 
     int window = 0;
@@ -211,13 +217,15 @@ TEST_F(Font, TextWidthAndDrawText) {
     EXPECT_EQ(alphaAt(10 + DoubleGlyphWidth('x') + 1, 5), 48) << "y right after x: no gap for the line feed";
     g_painterGDI.backBuffer.Clear();
     font.DrawText(0, 5, "\xB6");
-    for (int px = 0; px < 12; ++px) EXPECT_EQ(alphaAt(px, 6), 0) << "182 is drawn as a blank";
+    for (int px = 0; px < 12; ++px)
+        EXPECT_EQ(alphaAt(px, 6), 0) << "182 is drawn as a blank";
     g_painter = nullptr;
 }
 
 TEST_F(Font, WrapTextBreaksBeforeTheTokenThatDoesNotFit) {
     guiFont font;
-    for (auto& g : font.glyphs) g.w = 6;
+    for (auto& g : font.glyphs)
+        g.w = 6;
     font.glyphs['w' - 32].w = font.glyphs['x' - 32].w = 7;
     font.glyphs['y' - 32].w = font.glyphs['z' - 32].w = 8;
     font.lineHeight = 14;
@@ -238,7 +246,8 @@ TEST_F(Font, WrapTextBreaksBeforeTheTokenThatDoesNotFit) {
 
 TEST_F(Font, WrapTextEdgeCases) {
     guiFont font;
-    for (auto& g : font.glyphs) g.w = 6;
+    for (auto& g : font.glyphs)
+        g.w = 6;
     font.lineHeight = 14;
     std::vector<std::int16_t> lines;
     font.WrapText(guiRect{0, 0, 60, 100}, ALIGN_TOP_LEFT, "longword", lines);

@@ -4,7 +4,7 @@
 #include "shell/Shell.h"
 
 class Shell : public World {
-protected:
+  protected:
     void SetUp() override {
         World::SetUp();
         reg::WriteString(os::kHkeyLocalMachine, reg::kWindowsKey, "ProgramFilesDir", "C:\\Program Files");
@@ -17,7 +17,8 @@ TEST_F(Shell, DefaultGameDir) {
     EXPECT_EQ(g_installer.gameDir, "C:\\Program Files\\Orelwick\\Brightvale");
     D().registry.clear();
     g_installer.DefaultGameDir();
-    EXPECT_EQ(g_installer.gameDir, "\\Orelwick\\Brightvale") << "a missing ProgramFilesDir gives an empty folder part";
+    EXPECT_EQ(g_installer.gameDir, "\\Orelwick\\Brightvale")
+        << "a missing ProgramFilesDir gives an empty folder part";
 }
 
 TEST_F(Shell, BrowseForGameDirPathRules) {

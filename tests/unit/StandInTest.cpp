@@ -14,7 +14,7 @@ using namespace extractor;
 namespace {
 
 class MemorySource : public rar::Source {
-public:
+  public:
     explicit MemorySource(std::string bytes) : data(std::move(bytes)) {}
     std::uint64_t Size() const override { return data.size(); }
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
@@ -38,7 +38,8 @@ std::string Vint(std::uint64_t v) {
 
 std::string Le32(std::uint32_t v) {
     std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        s[i] = static_cast<char>(v >> (8 * i));
     return s;
 }
 
@@ -50,8 +51,12 @@ std::string Block5(const std::string& fields) {
 
 const std::string kSig5("Rar!\x1A\x07\x01\x00", 8);
 
-std::string Main5() { return Block5(Vint(1) + Vint(0) + Vint(0)); }
-std::string End5() { return Block5(Vint(5) + Vint(0) + Vint(0)); }
+std::string Main5() {
+    return Block5(Vint(1) + Vint(0) + Vint(0));
+}
+std::string End5() {
+    return Block5(Vint(5) + Vint(0) + Vint(0));
+}
 
 // A stored RAR 5 file block with its data; extra is the extra area.
 std::string File5(const std::string& name, const std::string& data, std::uint64_t compression = 0,
@@ -76,7 +81,8 @@ int ReadAll(const std::string& bytes, std::vector<rar::Member>* members = nullpt
         r = reader.Next(&m);
         if (r != kSuccess) return r;
         if (members) members->push_back(m);
-        int d = reader.ReadData(m, [](const std::uint8_t*, std::size_t) { return true; }, buffer.data(), buffer.size());
+        int d = reader.ReadData(
+            m, [](const std::uint8_t*, std::size_t) { return true; }, buffer.data(), buffer.size());
         if (d != kSuccess && m.stored) return d;
     }
     return -1; // the reader did not come to an end
@@ -103,14 +109,15 @@ struct StandIn {
 } // namespace
 
 class StandInLibrary : public World {
-protected:
+  protected:
     std::string Save(const std::string& name, const std::string& bytes) {
         std::string path = (root / name).string();
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
     // Opens the archive and extracts every member into dest; the codes of RARProcessFile in order.
-    std::vector<int> ExtractAll(const std::string& archive, const fs::path& dest, std::vector<std::string>* names) {
+    std::vector<int> ExtractAll(const std::string& archive, const fs::path& dest,
+                                std::vector<std::string>* names) {
         std::vector<int> codes;
         OpenArchiveData open{};
         open.ArcName = const_cast<char*>(archive.c_str());
@@ -136,8 +143,15 @@ TEST_F(StandInLibrary, ExportsTheDocumentedEntryPoints) {
 }
 
 TEST_F(StandInLibrary, RefusesNamesThatLeaveTheDestination) {
-    const char* hostile[] = {"..\\up.txt", "sub\\..\\..\\up.txt", "\\root.txt", "C:\\drive.txt",
-                             "file.txt:stream", "CON", "sub\\aux.log", "LPT9", "..."};
+    const char* hostile[] = {"..\\up.txt",
+                             "sub\\..\\..\\up.txt",
+                             "\\root.txt",
+                             "C:\\drive.txt",
+                             "file.txt:stream",
+                             "CON",
+                             "sub\\aux.log",
+                             "LPT9",
+                             "..."};
     fs::path dest = root / "dest";
     fs::create_directories(dest);
     for (const char* name : hostile) {
@@ -161,7 +175,8 @@ TEST_F(StandInLibrary, UnsupportedMembersGiveTheDocumentedCodes) {
     std::string compressed = File5("packed.txt", "x", 3 << 7);
     std::string split = File5("part.txt", "x", 0, "", 0x0010);
     std::string link = File5("link", "", 0, Vint(3) + Vint(0x05) + Vint(0) + Vint(0));
-    std::string path = Save("unsupported.rar", kSig5 + Main5() + encrypted + compressed + split + link + End5());
+    std::string path =
+        Save("unsupported.rar", kSig5 + Main5() + encrypted + compressed + split + link + End5());
     std::vector<std::string> names;
     std::vector<int> codes = ExtractAll(path, root / "dest", &names);
     EXPECT_EQ(names, (std::vector<std::string>{"secret.txt", "packed.txt", "part.txt", "link"}));
@@ -174,7 +189,8 @@ TEST_F(StandInLibrary, DataCallbackGetsEveryBlockAndCanStop) {
     static int stopAfter;
     sizes.clear();
     std::string big(2500000, 'b');
-    std::string path = Save("big.rar", kSig5 + Main5() + File5("big.bin", big) + File5("next.txt", "n") + End5());
+    std::string path =
+        Save("big.rar", kSig5 + Main5() + File5("big.bin", big) + File5("next.txt", "n") + End5());
     OpenArchiveData open{};
     open.ArcName = path.data();
     open.OpenMode = kOpenExtract;
@@ -220,7 +236,8 @@ TEST_F(StandInLibrary, LargeMembersAreCheckedToo) {
 }
 
 TEST_F(StandInLibrary, BadArchivesAreRefusedAtOpen) {
-    EXPECT_EQ(ExtractAll(Save("junk.rar", "not an archive"), root, nullptr), std::vector<int>{1000 + kBadArchive});
+    EXPECT_EQ(ExtractAll(Save("junk.rar", "not an archive"), root, nullptr),
+              std::vector<int>{1000 + kBadArchive});
     EXPECT_EQ(ExtractAll((root / "none.rar").string(), root, nullptr), std::vector<int>{1000 + kEOpen});
     std::string encryptedHeaders = kSig5 + Block5(Vint(4) + Vint(0) + Vint(0) + std::string(20, 'k'));
     EXPECT_EQ(ExtractAll(Save("enc.rar", encryptedHeaders), root, nullptr),
@@ -239,8 +256,8 @@ TEST(RarReader, HostileArchivesEndInAnErrorCode) {
     }
     // A data size beyond the file.
     std::string huge = kSig5 + Main5();
-    std::string fields = Vint(2) + Vint(0x0002) + Vint(1ull << 40) + Vint(0) + Vint(5) + Vint(0x20) + Vint(0) +
-                         Vint(0) + Vint(5) + "a.txt";
+    std::string fields = Vint(2) + Vint(0x0002) + Vint(1ull << 40) + Vint(0) + Vint(5) + Vint(0x20) +
+                         Vint(0) + Vint(0) + Vint(5) + "a.txt";
     huge += Block5(fields) + "hello";
     EXPECT_EQ(ReadAll(huge), kBadData);
     // A name beyond 259 bytes.
@@ -274,7 +291,8 @@ TEST(RarReader, Rar4HeadersAreChecked) {
     ASSERT_EQ(members.size(), 1u);
     EXPECT_EQ(members[0].name, "a.txt");
     EXPECT_TRUE(members[0].stored);
-    for (std::size_t cut = 0; cut < good.size(); ++cut) EXPECT_NE(ReadAll(good.substr(0, cut)), -1) << cut;
+    for (std::size_t cut = 0; cut < good.size(); ++cut)
+        EXPECT_NE(ReadAll(good.substr(0, cut)), -1) << cut;
     // A header size smaller than the block's own fields.
     std::string small = good;
     small[20 + 5] = 3;

@@ -5,7 +5,7 @@
 #include "engine/AddInstallMarker.h"
 
 class StartUp : public World {
-protected:
+  protected:
     void SetUp() override {
         World::SetUp();
         D().modulePath = "D:\\setup.exe";

@@ -5,7 +5,7 @@
 #include <cstring>
 
 class StringTable : public World {
-protected:
+  protected:
     // The same lines as a UTF-16LE file with the mark FF FE.
     void LoadWide(const std::u16string& lines) {
         std::string bytes = "\xFF\xFE";
@@ -20,7 +20,8 @@ protected:
 
 TEST_F(StringTable, AnsiAndUtf16FilesGiveTheSameEntries) {
     // "Установка" in code page 1251, and the same word in UTF-16.
-    std::string ansi = "APP_TITLE\t\t\xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0\r\nGAME_DIR Orelwick\\Brightvale\r\n";
+    std::string ansi =
+        "APP_TITLE\t\t\xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0\r\nGAME_DIR Orelwick\\Brightvale\r\n";
     LoadStrings(ansi);
     std::u16string title1 = g_strings.GetWideText("APP_TITLE");
     std::string dir1 = g_strings.GetText("GAME_DIR");
@@ -78,7 +79,8 @@ TEST_F(StringTable, PoolExhaustionStoresTheEmptyString) {
     // 16383 usable characters: ten lines of a 2000-character value fill it after eight.
     std::string lines;
     std::string value(2000, 'v');
-    for (int i = 0; i < 10; ++i) lines += "K" + std::to_string(i) + " " + value + "\n";
+    for (int i = 0; i < 10; ++i)
+        lines += "K" + std::to_string(i) + " " + value + "\n";
     LoadStrings(lines);
     EXPECT_EQ(std::string(g_strings.GetText("K0")).size(), 255u) << "narrow form cut to the 256-byte buffer";
     EXPECT_EQ(std::u16string(g_strings.GetWideText("K7")).size(), 2000u);
@@ -90,7 +92,8 @@ TEST_F(StringTable, PoolExhaustionStoresTheEmptyString) {
 TEST_F(StringTable, KeysThatNoLongerFitBecomeTheEmptyKey) {
     // Eight 2000-character values and one of 340 leave exactly 6 characters of the pool free.
     std::string lines;
-    for (int i = 0; i < 8; ++i) lines += "K" + std::to_string(i) + " " + std::string(2000, 'v') + "\n";
+    for (int i = 0; i < 8; ++i)
+        lines += "K" + std::to_string(i) + " " + std::string(2000, 'v') + "\n";
     lines += "MID " + std::string(340, 'm') + "\nLATEKEY late\n";
     LoadStrings(lines);
     EXPECT_EQ(g_strings.PoolUsed(), CStringTable::kPoolChars - 6 + 5);

@@ -13,7 +13,7 @@ namespace {
 std::vector<std::string> g_log;
 
 class Probe : public guiWidget {
-public:
+  public:
     explicit Probe(std::string n, bool answer = true) : name(std::move(n)), answer(answer) {}
     bool Draw() override {
         g_log.push_back("draw " + name);
@@ -41,7 +41,7 @@ int Fired(guiWidget* w) {
 }
 
 class ProbeDialog : public guiDialog {
-public:
+  public:
     explicit ProbeDialog(std::string n) : name(std::move(n)) {}
     bool Draw() override {
         g_log.push_back("draw " + name);
@@ -58,7 +58,7 @@ public:
 } // namespace
 
 class Widgets : public World {
-protected:
+  protected:
     void SetUp() override {
         World::SetUp();
         g_log.clear();
@@ -147,7 +147,8 @@ TEST_F(Widgets, TrackerHoverStates) {
     }
     auto* tracker = new guiMouseTracker;
     tracker->rect = {0, 100, 200, 80};
-    for (auto* item : items) tracker->AddItem(item);
+    for (auto* item : items)
+        tracker->AddItem(item);
     page.AddChild(tracker);
     g_mouseX = 50;
     g_mouseY = 135;
@@ -214,7 +215,8 @@ TEST_F(Widgets, ModalBoxAnsweredFromAnotherThread) {
     AddTopLevelDialog(&box);
     int result = 0;
     std::thread worker([&] { result = box.Show("Insert disc 2", "Brightvale"); });
-    while (g_modalBox.load() != &box) std::this_thread::yield();
+    while (g_modalBox.load() != &box)
+        std::this_thread::yield();
     EXPECT_TRUE(box.visible);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     box.result = 3; // the button's callback, on this thread
@@ -269,7 +271,8 @@ TEST_F(Widgets, AMinimisedWindowKeepsTheBoxWaitingWithoutDrawing) {
     g_active = false;
     int before = page.frames;
     std::thread worker([&] { box.Show("m", "c"); });
-    while (g_modalBox.load() != &box) std::this_thread::yield();
+    while (g_modalBox.load() != &box)
+        std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     int waiting = page.frames - before;
     EXPECT_EQ(waiting, 1) << "only the frame that opened the box";

@@ -10,12 +10,17 @@
 #include <string>
 
 namespace {
-void Touch(const std::string& path, const char* text = "x") { std::ofstream(path) << text; }
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+void Touch(const std::string& path, const char* text = "x") {
+    std::ofstream(path) << text;
+}
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 } // namespace
 
 TEST(Files, FindDiscMarkerOnlyTriesCdromDrives) {
-    ASSERT_EQ(GetDriveTypeA("D:\\"), static_cast<UINT>(DRIVE_CDROM)) << "the harness maps D: as a CD-ROM drive";
+    ASSERT_EQ(GetDriveTypeA("D:\\"), static_cast<UINT>(DRIVE_CDROM))
+        << "the harness maps D: as a CD-ROM drive";
     ASSERT_EQ(GetDriveTypeA("E:\\"), static_cast<UINT>(DRIVE_FIXED));
     const char* d = FindDiscMarker("bothmark");
     ASSERT_NE(d, nullptr);

@@ -35,12 +35,14 @@ TEST(GdiFonts, EveryFaceAndSizeInUsePacksInsideTheAtlas) {
         }
         EXPECT_EQ(glyphs, 224);
         // Hard edges, one colour: every pixel is transparent black or exactly the font's colour.
-        std::uint8_t value[4] = {static_cast<std::uint8_t>(u.colour.b * 256), static_cast<std::uint8_t>(u.colour.g * 256),
-                                 static_cast<std::uint8_t>(u.colour.r * 256), static_cast<std::uint8_t>(u.colour.a * 256)};
+        std::uint8_t value[4] = {
+            static_cast<std::uint8_t>(u.colour.b * 256), static_cast<std::uint8_t>(u.colour.g * 256),
+            static_cast<std::uint8_t>(u.colour.r * 256), static_cast<std::uint8_t>(u.colour.a * 256)};
         for (int row = 0; row < 256; ++row)
             for (int x = 0; x < 256; ++x) {
                 const std::uint8_t* p = font.atlas.PixelAt(x, row);
-                bool transparent = std::memcmp(p, "\0\0\0\0", 4) == 0, coloured = std::memcmp(p, value, 4) == 0;
+                bool transparent = std::memcmp(p, "\0\0\0\0", 4) == 0,
+                     coloured = std::memcmp(p, value, 4) == 0;
                 ASSERT_TRUE(transparent || coloured) << u.face << " at " << x << "," << row;
                 drawn += coloured;
             }
@@ -48,7 +50,8 @@ TEST(GdiFonts, EveryFaceAndSizeInUsePacksInsideTheAtlas) {
         const guiGlyph& m = font.Glyph('M');
         int inM = 0;
         for (int row = m.y; row < m.y + m.h; ++row)
-            for (int x = m.x; x < m.x + m.w; ++x) inM += font.atlas.PixelAt(x, row)[3] != 0;
+            for (int x = m.x; x < m.x + m.w; ++x)
+                inM += font.atlas.PixelAt(x, row)[3] != 0;
         EXPECT_GT(inM, 5) << u.face << ": M has pixels in its own cell";
     }
 }
@@ -59,12 +62,13 @@ TEST(GdiPresent, TheBackBufferLandsOneToOneAtTheViewport) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "bvPresentTest";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, "bvPresentTest", "present", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExA(0, "bvPresentTest", "present", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768,
+                                nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(hwnd, nullptr);
     MSG msg;
     for (int i = 0; i < 20; ++i) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
         Sleep(20);
     }
     StartGui(hwnd);

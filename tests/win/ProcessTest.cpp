@@ -82,8 +82,8 @@ TEST(Shortcuts, ResolveToTheirTarget) {
     HANDLE f = CreateFileW(L"C:\\bvtest\\game.exe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     CloseHandle(f);
     g_installer.installedFiles.clear();
-    std::int32_t hr =
-        g_installer.CreateShortcut(u"C:\\bvtest\\game.exe", u"Play Brightvale", u"C:\\bvtest", u"C:\\bvtest\\links");
+    std::int32_t hr = g_installer.CreateShortcut(u"C:\\bvtest\\game.exe", u"Play Brightvale", u"C:\\bvtest",
+                                                 u"C:\\bvtest\\links");
     EXPECT_EQ(hr, 0);
     ASSERT_EQ(g_installer.installedFiles.size(), 1u);
 

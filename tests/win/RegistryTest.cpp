@@ -44,8 +44,8 @@ TEST(Registry, ValuesAreRegSzWithTheirTerminatingZero) {
 }
 
 TEST(Registry, ReadersFollowTheLayout) {
-    ASSERT_TRUE(reg::WriteString(os::kHkeyCurrentUser,
-                                 "SOFTWARE\\Orelwick\\Brightvale", "InstallDir", "C:\\Games\\Brightvale"));
+    ASSERT_TRUE(reg::WriteString(os::kHkeyCurrentUser, "SOFTWARE\\Orelwick\\Brightvale", "InstallDir",
+                                 "C:\\Games\\Brightvale"));
     const char* dir = ReadInstallDir();
     ASSERT_NE(dir, nullptr);
     EXPECT_STREQ(dir, "C:\\Games\\Brightvale");
@@ -54,8 +54,8 @@ TEST(Registry, ReadersFollowTheLayout) {
 
     // A value written without its zero is still read to its length.
     HKEY k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Orelwick\\Brightvale", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &k, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Orelwick\\Brightvale", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &k, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(k, "MediaDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("MediaRus"), 8);
     RegCloseKey(k);

@@ -13,7 +13,8 @@ TEST(SampleGame, OpensItsEngineWindow) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::string line = "\"" + game + "\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
     HWND window = nullptr;
     for (int i = 0; i < 100 && !window; ++i) {
         window = FindWindowA("MKX_KERNEL", "Orelwick engine");

@@ -14,14 +14,16 @@ bool ParseSize(const std::string& text, std::uint64_t* bytes) {
     unsigned long long v = std::strtoull(text.c_str(), &end, 10);
     if (errno == ERANGE) return false;
     std::string unit = end;
-    for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : unit)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     int shift = unit.empty() ? 0 : unit == "K" ? 10 : unit == "M" ? 20 : unit == "G" ? 30 : -1;
     if (shift < 0 || v == 0 || v > (~0ull >> shift)) return false;
     *bytes = static_cast<std::uint64_t>(v) << shift;
     return true;
 }
 
-bool ParseDescription(const std::string& text, const std::string& baseDir, Description* out, std::string* error) {
+bool ParseDescription(const std::string& text, const std::string& baseDir, Description* out,
+                      std::string* error) {
     Description d;
     d.baseDir = baseDir;
     std::istringstream lines(text);
@@ -32,18 +34,21 @@ bool ParseDescription(const std::string& text, const std::string& baseDir, Descr
         std::string key;
         if (!(words >> key)) continue;
         std::vector<std::string> args;
-        for (std::string w; words >> w;) args.push_back(w);
+        for (std::string w; words >> w;)
+            args.push_back(w);
         auto fail = [&](const std::string& why) {
             *error = "line " + std::to_string(number) + ": " + why;
             return false;
         };
         if (key == "capacity") {
-            if (args.size() != 1 || !ParseSize(args[0], &d.capacity)) return fail("capacity takes one size, like 650M");
+            if (args.size() != 1 || !ParseSize(args[0], &d.capacity))
+                return fail("capacity takes one size, like 650M");
         } else if (key == "main") {
             if (args.size() != 1) return fail("main takes one file name");
             d.mainExecutable = args[0];
         } else if (key == "package") {
-            if (args.size() < 2) return fail("package takes an archive name and the top-level names it holds");
+            if (args.size() < 2)
+                return fail("package takes an archive name and the top-level names it holds");
             d.packages.push_back({args[0], std::vector<std::string>(args.begin() + 1, args.end())});
         } else if (key == "preset") {
             if (args.size() != 2 || (args[0] != "low" && args[0] != "high"))
@@ -52,7 +57,8 @@ bool ParseDescription(const std::string& text, const std::string& baseDir, Descr
         } else if (key == "additional") {
             if (args.empty()) return fail("additional takes a program and an optional question");
             std::string question;
-            for (std::size_t i = 1; i < args.size(); ++i) question += (i > 1 ? " " : "") + args[i];
+            for (std::size_t i = 1; i < args.size(); ++i)
+                question += (i > 1 ? " " : "") + args[i];
             d.additional.push_back({args[0], question});
         } else if (key == "companion") {
             if (args.size() != 1) return fail("companion takes one file");

@@ -19,7 +19,7 @@ struct Additional {
 
 struct Description {
     std::uint64_t capacity = 650ull << 20;
-    std::string mainExecutable;       // top-level file of the game folder; found when empty
+    std::string mainExecutable;        // top-level file of the game folder; found when empty
     std::vector<PackageRule> packages; // in disc order; the rest get one package per top-level folder
     std::string presetLow, presetHigh; // folders whose files become settingsLow.pak / settingsHigh.pak
     std::vector<Additional> additional;
@@ -29,7 +29,8 @@ struct Description {
 };
 
 // Parses the description; false with a message naming the line on a mistake.
-bool ParseDescription(const std::string& text, const std::string& baseDir, Description* out, std::string* error);
+bool ParseDescription(const std::string& text, const std::string& baseDir, Description* out,
+                      std::string* error);
 // Sizes like "650M", "4G", "123456".
 bool ParseSize(const std::string& text, std::uint64_t* bytes);
 

@@ -11,7 +11,9 @@ std::string PartName(const std::string& archive, int part) {
     std::string ext = dot == std::string::npos ? std::string() : archive.substr(dot);
     return stem + std::to_string(part) + ext;
 }
-std::string Mib(std::uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB"; }
+std::string Mib(std::uint64_t bytes) {
+    return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB";
+}
 } // namespace
 
 std::uint64_t MemberBytes(const Member& m) {
@@ -20,16 +22,18 @@ std::uint64_t MemberBytes(const Member& m) {
 
 std::uint64_t ArchiveBytes(const std::vector<Member>& members) {
     std::uint64_t total = kArchiveFrame;
-    for (const Member& m : members) total += MemberBytes(m);
+    for (const Member& m : members)
+        total += MemberBytes(m);
     return total;
 }
 
-bool PlanDiscs(const std::vector<PackageInput>& packages, std::uint64_t capacity, std::uint64_t firstDiscReserved,
-               std::uint64_t everyDiscReserved, std::vector<Disc>* discs, std::string* error) {
+bool PlanDiscs(const std::vector<PackageInput>& packages, std::uint64_t capacity,
+               std::uint64_t firstDiscReserved, std::uint64_t everyDiscReserved, std::vector<Disc>* discs,
+               std::string* error) {
     discs->clear();
     if (firstDiscReserved + everyDiscReserved + kArchiveFrame > capacity) {
-        *error = "the set-up files alone (" + Mib(firstDiscReserved + everyDiscReserved) + ") fill a disc of " +
-                 Mib(capacity);
+        *error = "the set-up files alone (" + Mib(firstDiscReserved + everyDiscReserved) +
+                 ") fill a disc of " + Mib(capacity);
         return false;
     }
     discs->push_back({{}, firstDiscReserved + everyDiscReserved});
@@ -51,7 +55,8 @@ bool PlanDiscs(const std::vector<PackageInput>& packages, std::uint64_t capacity
             }
             if (discs->back().used + current.bytes + need > capacity) {
                 flush();
-                if (discs->back().used + current.bytes + need > capacity) discs->push_back({{}, everyDiscReserved});
+                if (discs->back().used + current.bytes + need > capacity)
+                    discs->push_back({{}, everyDiscReserved});
             }
             current.members.push_back(m);
             current.bytes += need;

@@ -37,7 +37,8 @@ std::uint64_t ArchiveBytes(const std::vector<Member>& members);
 std::uint64_t MemberBytes(const Member& m);
 
 // firstDiscReserved: bytes of disc 1 taken by the set-up files; everyDiscReserved: on every disc.
-bool PlanDiscs(const std::vector<PackageInput>& packages, std::uint64_t capacity, std::uint64_t firstDiscReserved,
-               std::uint64_t everyDiscReserved, std::vector<Disc>* discs, std::string* error);
+bool PlanDiscs(const std::vector<PackageInput>& packages, std::uint64_t capacity,
+               std::uint64_t firstDiscReserved, std::uint64_t everyDiscReserved, std::vector<Disc>* discs,
+               std::string* error);
 
 } // namespace mkdisc

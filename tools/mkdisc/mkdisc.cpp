@@ -42,7 +42,8 @@ bool Fail(const std::string& message) {
 }
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -71,9 +72,11 @@ bool ToOem(const std::string& utf8, const std::string& codePage, std::string* ou
 // The value of a key in a strings.txt (ANSI or UTF-16 with its mark); ASCII values only.
 std::string KeyValue(const std::string& file, const std::string& key) {
     std::string text = file;
-    if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF && static_cast<unsigned char>(text[1]) == 0xFE) {
+    if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
+        static_cast<unsigned char>(text[1]) == 0xFE) {
         std::string narrow;
-        for (std::size_t i = 2; i + 1 < text.size(); i += 2) narrow += text[i + 1] ? '?' : text[i];
+        for (std::size_t i = 2; i + 1 < text.size(); i += 2)
+            narrow += text[i + 1] ? '?' : text[i];
         text = narrow;
     }
     std::string value;
@@ -87,7 +90,8 @@ std::string KeyValue(const std::string& file, const std::string& key) {
         if (line.substr(0, keyEnd) != key || keyEnd == std::string::npos) continue;
         std::size_t v = line.find_first_not_of(" \t\r", keyEnd);
         value = v == std::string::npos ? std::string() : line.substr(v);
-        while (!value.empty() && (value.back() == '\r' || value.back() == '\n')) value.pop_back();
+        while (!value.empty() && (value.back() == '\r' || value.back() == '\n'))
+            value.pop_back();
     }
     return value;
 }
@@ -96,9 +100,10 @@ std::string KeyValue(const std::string& file, const std::string& key) {
 std::string Append(const std::string& file, const std::string& lines) {
     bool wide = file.size() >= 2 && static_cast<unsigned char>(file[0]) == 0xFF &&
                 static_cast<unsigned char>(file[1]) == 0xFE;
-    std::string add = (file.empty() || file.back() == '\n' || (wide && file.size() >= 2 && file[file.size() - 2] == '\n'))
-                          ? lines
-                          : "\r\n" + lines;
+    std::string add =
+        (file.empty() || file.back() == '\n' || (wide && file.size() >= 2 && file[file.size() - 2] == '\n'))
+            ? lines
+            : "\r\n" + lines;
     if (!wide) return file + add;
     std::string out = file;
     for (char c : add) {
@@ -114,14 +119,16 @@ bool CollectMembers(const fs::path& gameRoot, const fs::path& entry, const std::
     std::error_code ec;
     std::string rel = fs::relative(entry, gameRoot, ec).generic_string();
     std::string oem;
-    if (!ToOem(rel, codePage, &oem)) return Fail("\"" + rel + "\" cannot be written in code page " + codePage);
+    if (!ToOem(rel, codePage, &oem))
+        return Fail("\"" + rel + "\" cannot be written in code page " + codePage);
     std::replace(oem.begin(), oem.end(), '/', '\\');
     if (oem.size() > nameLimit)
         return Fail("\"" + rel + "\" is too long: installed, its path would not fit 260 characters");
     if (fs::is_directory(entry, ec)) {
         out->push_back({oem, "", 0, true});
         std::vector<fs::path> children;
-        for (auto& c : fs::directory_iterator(entry, ec)) children.push_back(c.path());
+        for (auto& c : fs::directory_iterator(entry, ec))
+            children.push_back(c.path());
         std::sort(children.begin(), children.end());
         for (auto& c : children)
             if (!CollectMembers(gameRoot, c, codePage, nameLimit, out)) return false;
@@ -139,7 +146,8 @@ bool WriteArchive(const fs::path& path, const std::vector<Member>& members) {
     for (const Member& m : members) {
         struct stat st;
         if (!m.isDir && stat(m.hostPath.c_str(), &st) == 0) time = Rar4Writer::DosTime(st.st_mtime);
-        if (!(m.isDir ? w.AddFolder(m.name, time) : w.AddFile(m.name, m.hostPath, time))) return Fail(w.error());
+        if (!(m.isDir ? w.AddFolder(m.name, time) : w.AddFile(m.name, m.hostPath, time)))
+            return Fail(w.error());
     }
     return w.Close() || Fail(w.error().empty() ? "cannot write " + path.string() : w.error());
 }
@@ -150,7 +158,8 @@ bool PresetMembers(const fs::path& folder, const std::string& codePage, std::vec
     if (folder.empty()) return true;
     if (!fs::is_directory(folder, ec)) return Fail("preset folder " + folder.string() + " is missing");
     std::vector<fs::path> children;
-    for (auto& c : fs::directory_iterator(folder, ec)) children.push_back(c.path());
+    for (auto& c : fs::directory_iterator(folder, ec))
+        children.push_back(c.path());
     std::sort(children.begin(), children.end());
     for (auto& c : children)
         if (!CollectMembers(folder, c, codePage, 200, out)) return false;
@@ -200,17 +209,20 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
 
     // The top level of the game folder, and the main executable among it.
     std::vector<fs::path> top;
-    for (auto& e : fs::directory_iterator(o.game, ec)) top.push_back(e.path());
+    for (auto& e : fs::directory_iterator(o.game, ec))
+        top.push_back(e.path());
     std::sort(top.begin(), top.end());
     std::string mainExe = d.mainExecutable;
     if (mainExe.empty()) {
         std::vector<std::string> exes;
         for (auto& p : top)
-            if (fs::is_regular_file(p, ec) && Lower(p.extension().string()) == ".exe") exes.push_back(p.filename().string());
+            if (fs::is_regular_file(p, ec) && Lower(p.extension().string()) == ".exe")
+                exes.push_back(p.filename().string());
         if (exes.size() != 1)
-            return Fail(exes.empty() ? "no main executable: the game folder holds no .exe at its top"
-                                     : "several .exe files at the top of the game folder: name the main one with "
-                                       "\"main\" in a description");
+            return Fail(exes.empty()
+                            ? "no main executable: the game folder holds no .exe at its top"
+                            : "several .exe files at the top of the game folder: name the main one with "
+                              "\"main\" in a description");
         mainExe = exes[0];
     }
     if (!fs::is_regular_file(o.game / mainExe, ec)) return Fail("main executable " + mainExe + " is missing");
@@ -228,7 +240,8 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
     for (const PackageRule& rule : d.packages) {
         PackageInput p{rule.archive, {}};
         for (const std::string& name : rule.entries) {
-            if (!fs::exists(o.game / name, ec)) return Fail("package " + rule.archive + ": \"" + name + "\" is missing");
+            if (!fs::exists(o.game / name, ec))
+                return Fail("package " + rule.archive + ": \"" + name + "\" is missing");
             if (!taken.insert(Lower(name)).second) return Fail("\"" + name + "\" is in two packages");
             if (!CollectMembers(o.game, o.game / name, d.oemCodePage, nameLimit, &p.members)) return false;
         }
@@ -262,7 +275,8 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
     }
     for (std::size_t i = 0; i < d.additional.size(); ++i) {
         fs::path program = fromDescription(d.additional[i].program);
-        if (!fs::is_regular_file(program, ec)) return Fail("additional program " + program.string() + " is missing");
+        if (!fs::is_regular_file(program, ec))
+            return Fail("additional program " + program.string() + " is missing");
         everyDisc.push_back({program, program.filename().string()});
     }
     for (const std::string& c : d.companions) {
@@ -271,7 +285,8 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
         firstDisc.push_back({file, file.filename().string()});
     }
     if (!o.programs.empty()) {
-        if (!fs::is_directory(o.programs, ec)) return Fail("programs folder " + o.programs.string() + " is missing");
+        if (!fs::is_directory(o.programs, ec))
+            return Fail("programs folder " + o.programs.string() + " is missing");
         for (const char* name : {"setup.exe", "unrar.dll"})
             if (fs::is_regular_file(o.programs / name, ec)) firstDisc.push_back({o.programs / name, name});
         if (fs::is_regular_file(o.programs / "uninstall.exe", ec))
@@ -283,20 +298,26 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
     for (auto& e : fs::directory_iterator(o.media, ec))
         if (e.is_directory(ec)) mediaFolders.push_back(e.path());
     std::sort(mediaFolders.begin(), mediaFolders.end());
-    if (!fs::is_regular_file(mediaEn / "strings.txt", ec)) return Fail("media folder Media has no strings.txt");
+    if (!fs::is_regular_file(mediaEn / "strings.txt", ec))
+        return Fail("media folder Media has no strings.txt");
 
     std::uint64_t firstBytes = 0, everyBytes = 0;
-    for (auto& [from, to] : firstDisc) firstBytes += FileBytes(from);
-    for (auto& [from, to] : everyDisc) everyBytes += FileBytes(from);
+    for (auto& [from, to] : firstDisc)
+        firstBytes += FileBytes(from);
+    for (auto& [from, to] : everyDisc)
+        everyBytes += FileBytes(from);
     for (auto& m : mediaFolders)
         for (auto& f : fs::recursive_directory_iterator(m, ec))
-            if (f.is_regular_file(ec)) firstBytes += FileBytes(f.path()) + 4096; // room for the appended entries
-    for (auto& m : mediaFolders) everyBytes += FileBytes(m / "strings.txt") + 4096;
+            if (f.is_regular_file(ec))
+                firstBytes += FileBytes(f.path()) + 4096; // room for the appended entries
+    for (auto& m : mediaFolders)
+        everyBytes += FileBytes(m / "strings.txt") + 4096;
 
     std::vector<Disc> discs;
     std::string why;
     if (!PlanDiscs(packages, d.capacity, firstBytes, everyBytes, &discs, &why)) return Fail(why);
-    if (discs.size() > 9) return Fail("the game needs " + std::to_string(discs.size()) + " discs; at most 9 are supported");
+    if (discs.size() > 9)
+        return Fail("the game needs " + std::to_string(discs.size()) + " discs; at most 9 are supported");
 
     // The package entries and the space the installation needs.
     std::string entries;
@@ -305,15 +326,16 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
     for (std::size_t n = 0; n < discs.size(); ++n) {
         for (const Archive& a : discs[n].archives) {
             if (index >= 128) return Fail("more than 128 packages");
-            entries += "SOURCE" + std::to_string(index++) + "\tcd" + std::to_string(n + 1) + ":" + a.name + " " +
-                       std::to_string(a.unpacked) + "\r\n";
+            entries += "SOURCE" + std::to_string(index++) + "\tcd" + std::to_string(n + 1) + ":" + a.name +
+                       " " + std::to_string(a.unpacked) + "\r\n";
             unpacked += a.unpacked;
         }
     }
     unpacked += std::max(FileBytes(presets / "settingsLow.pak"), FileBytes(presets / "settingsHigh.pak"));
     entries += "SPACE_NEED\t" + std::to_string((unpacked + (1 << 20) - 1) >> 20) + "\r\n";
     for (std::size_t i = 0; i < d.additional.size(); ++i) {
-        entries += "ADD_INSTALL_" + std::to_string(i) + "\t" + fs::path(d.additional[i].program).filename().string() + "\r\n";
+        entries += "ADD_INSTALL_" + std::to_string(i) + "\t" +
+                   fs::path(d.additional[i].program).filename().string() + "\r\n";
         if (!d.additional[i].question.empty())
             entries += "CONFIRM_ADD_INSTALL_" + std::to_string(i) + "\t" + d.additional[i].question + "\r\n";
     }
@@ -326,8 +348,9 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
             << "Brightvale disc " << n + 1 << "\r\n";
         for (const Archive& a : discs[n].archives) {
             if (!WriteArchive(disc / a.name, a.members)) return false;
-            report->push_back("disc" + std::to_string(n + 1) + "/" + a.name + ": " + std::to_string(a.members.size()) +
-                              " members, " + std::to_string(a.unpacked) + " bytes");
+            report->push_back("disc" + std::to_string(n + 1) + "/" + a.name + ": " +
+                              std::to_string(a.members.size()) + " members, " + std::to_string(a.unpacked) +
+                              " bytes");
         }
         for (auto& [from, to] : everyDisc)
             if (!CopyInto(from, disc / to)) return false;
@@ -368,14 +391,21 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") return Usage(""), 0;
         if (i + 1 >= argc) return Usage(("mkdisc: " + a + " needs a value").c_str());
         fs::path v = argv[++i];
-        if (a == "--game") o.game = v;
-        else if (a == "--media") o.media = v;
-        else if (a == "--out") o.out = v;
-        else if (a == "--description") o.description = v;
-        else if (a == "--programs") o.programs = v;
-        else return Usage(("mkdisc: unknown option " + a).c_str());
+        if (a == "--game")
+            o.game = v;
+        else if (a == "--media")
+            o.media = v;
+        else if (a == "--out")
+            o.out = v;
+        else if (a == "--description")
+            o.description = v;
+        else if (a == "--programs")
+            o.programs = v;
+        else
+            return Usage(("mkdisc: unknown option " + a).c_str());
     }
-    if (o.game.empty() || o.media.empty() || o.out.empty()) return Usage("mkdisc: --game, --media and --out are needed");
+    if (o.game.empty() || o.media.empty() || o.out.empty())
+        return Usage("mkdisc: --game, --media and --out are needed");
 
     std::error_code ec;
     fs::create_directories(o.out, ec);
@@ -386,7 +416,8 @@ int main(int argc, char** argv) {
     bool ok = !ec && Build(o, work, &report);
     if (ok) {
         // Only complete discs reach their place; earlier discs of the same name are replaced.
-        for (int n = 1; n <= 9; ++n) fs::remove_all(o.out / ("disc" + std::to_string(n)), ec);
+        for (int n = 1; n <= 9; ++n)
+            fs::remove_all(o.out / ("disc" + std::to_string(n)), ec);
         for (auto& e : fs::directory_iterator(work, ec)) {
             std::string name = e.path().filename().string();
             if (name.rfind("disc", 0) != 0) continue;
@@ -402,6 +433,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mkdisc: error: %s\n", g_error.empty() ? "failed" : g_error.c_str());
         return 1;
     }
-    for (auto& line : report) std::printf("%s\n", line.c_str());
+    for (auto& line : report)
+        std::printf("%s\n", line.c_str());
     return 0;
 }

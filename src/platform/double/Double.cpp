@@ -24,14 +24,19 @@ State& Double() {
     return state;
 }
 
-void Reset() { Double() = State(); }
+void Reset() {
+    Double() = State();
+}
 
 static std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-static bool IsSep(char c) { return c == '\\' || c == '/'; }
+static bool IsSep(char c) {
+    return c == '\\' || c == '/';
+}
 
 // Absolute, normalised Windows form ("D:\a\b") of a path relative to the current folder.
 static std::string Absolute(const std::string& path) {
@@ -64,7 +69,8 @@ static std::string Absolute(const std::string& path) {
     std::string out;
     out += static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
     out += ":\\";
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? "\\" : "") + parts[i];
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i ? "\\" : "") + parts[i];
     return out;
 }
 
@@ -73,7 +79,8 @@ std::string HostPath(const std::string& windowsPath) {
     auto it = Double().drives.find(abs[0]);
     if (it == Double().drives.end()) return std::string();
     std::string host = it->second;
-    for (size_t i = 3; i < abs.size(); ++i) host += abs[i] == '\\' ? '/' : abs[i];
+    for (size_t i = 3; i < abs.size(); ++i)
+        host += abs[i] == '\\' ? '/' : abs[i];
     if (abs.size() > 3) host.insert(it->second.size(), "/");
     return host;
 }
@@ -185,7 +192,9 @@ bool SetCurrentDir(const char* path) {
     return true;
 }
 
-std::string GetCurrentDir() { return Double().currentDir; }
+std::string GetCurrentDir() {
+    return Double().currentDir;
+}
 
 FILE* OpenFile(const char* path, const char* mode) {
     std::string host = HostPath(path);
@@ -217,19 +226,26 @@ static std::vector<DirEntry> Match(const char* pattern) {
         found.push_back({e->d_name, IsDir(hostFolder + "/" + e->d_name)});
     }
     closedir(dir);
-    std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    std::sort(found.begin(), found.end(),
+              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
     return found;
 }
 
-bool FindFirstExists(const char* nameOrPattern) { return !Match(nameOrPattern).empty(); }
-std::vector<DirEntry> ListDir(const char* pattern) { return Match(pattern); }
+bool FindFirstExists(const char* nameOrPattern) {
+    return !Match(nameOrPattern).empty();
+}
+std::vector<DirEntry> ListDir(const char* pattern) {
+    return Match(pattern);
+}
 
 bool CreateDir(const char* path) {
     std::string host = HostPath(path);
     return !host.empty() && mkdir(host.c_str(), 0777) == 0;
 }
 
-bool CreateDirWide(const std::u16string& path) { return CreateDir(WideToAnsi(path).c_str()); }
+bool CreateDirWide(const std::u16string& path) {
+    return CreateDir(WideToAnsi(path).c_str());
+}
 
 bool FileCopy(const char* from, const char* to, bool failIfExists) {
     std::string src = HostPath(from), dst = HostPath(to);
@@ -248,7 +264,8 @@ bool FileCopy(const char* from, const char* to, bool failIfExists) {
     }
     char buffer[65536];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) std::fwrite(buffer, 1, n, out);
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        std::fwrite(buffer, 1, n, out);
     std::fclose(in);
     return std::fclose(out) == 0;
 }
@@ -330,7 +347,9 @@ bool VersionInfo(std::uint32_t, std::uint32_t* platformId, std::uint32_t* major)
     return true;
 }
 
-std::string TempPath() { return Double().tempPath; }
+std::string TempPath() {
+    return Double().tempPath;
+}
 
 std::string TempFileName(const char* folder, const char* prefix) {
     char name[32];
@@ -344,9 +363,15 @@ std::string TempFileName(const char* folder, const char* prefix) {
     return path;
 }
 
-std::string ModulePath() { return Double().modulePath; }
-Rect WorkArea() { return Double().workArea; }
-std::uint32_t TickCount() { return Double().ticks; }
+std::string ModulePath() {
+    return Double().modulePath;
+}
+Rect WorkArea() {
+    return Double().workArea;
+}
+std::uint32_t TickCount() {
+    return Double().ticks;
+}
 void Sleep(std::uint32_t ms) {
     // Time does not pass in the double, but other threads get their turn.
     static std::mutex lock;
@@ -357,9 +382,15 @@ void Sleep(std::uint32_t ms) {
     }
     std::this_thread::yield();
 }
-bool IsLeadByte(unsigned char) { return false; }
-std::uint32_t LastError() { return Double().lastError; }
-std::string LastErrorText() { return Double().lastErrorText; }
+bool IsLeadByte(unsigned char) {
+    return false;
+}
+std::uint32_t LastError() {
+    return Double().lastError;
+}
+std::string LastErrorText() {
+    return Double().lastErrorText;
+}
 
 Handle StartProgram(const char* commandLine, int) {
     if (Double().processStartFails) return 0;
@@ -392,7 +423,9 @@ bool PumpOneMessage() {
     return true;
 }
 
-void RestrictDllSearch() { Double().dllSearchRestricted = true; }
+void RestrictDllSearch() {
+    Double().dllSearchRestricted = true;
+}
 
 // A library is a fake symbol table registered by a test, or a real shared object at the host path
 // of the Windows path (so native tests can load the extractor libraries for real).
@@ -433,8 +466,12 @@ static Handle MutexHandle(const char* name) {
     Double().mutexHandles[h] = name;
     return h;
 }
-Handle MutexOpen(const char* name) { return Double().mutexes.count(name) ? MutexHandle(name) : 0; }
-Handle MutexCreate(const char* name) { return MutexHandle(name); }
+Handle MutexOpen(const char* name) {
+    return Double().mutexes.count(name) ? MutexHandle(name) : 0;
+}
+Handle MutexCreate(const char* name) {
+    return MutexHandle(name);
+}
 void MutexRelease(Handle) {}
 void HandleClose(Handle handle) {
     auto it = Double().mutexHandles.find(handle);
@@ -468,11 +505,16 @@ std::u16string AnsiToWide(const char* text) {
 }
 
 std::string WideToAnsi(const std::u16string& text) {
-    return Convert("UTF-16LE", "CP1251", std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    return Convert("UTF-16LE", "CP1251",
+                   std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
 }
 
-std::string OemToAnsiText(const char* text) { return Convert("CP866", "CP1251", text); }
-std::string AnsiToOemText(const char* text) { return Convert("CP1251", "CP866", text); }
+std::string OemToAnsiText(const char* text) {
+    return Convert("CP866", "CP1251", text);
+}
+std::string AnsiToOemText(const char* text) {
+    return Convert("CP1251", "CP866", text);
+}
 
 bool SpecialFolderWide(int csidl, std::u16string* path) {
     auto it = Double().specialFolders.find(csidl);
@@ -481,9 +523,12 @@ bool SpecialFolderWide(int csidl, std::u16string* path) {
     return true;
 }
 
-void ShellOpen(Window, const char* file) { Double().opened.push_back(file); }
+void ShellOpen(Window, const char* file) {
+    Double().opened.push_back(file);
+}
 
-bool BrowseForFolder(Window, const std::u16string& title, std::uint32_t flags, bool wide, std::u16string* chosen) {
+bool BrowseForFolder(Window, const std::u16string& title, std::uint32_t flags, bool wide,
+                     std::u16string* chosen) {
     Double().browseCalls.push_back({flags, wide});
     Double().browseTitle = title;
     if (!Double().browseChooses) return false;
@@ -501,16 +546,22 @@ ShellLinkResult SaveShellLink(bool wide, const std::u16string& target, const std
     return {true, Double().linkSaveResult};
 }
 
-void SetWindowTitleWide(Window, const std::u16string& title) { Double().windowTitle = title; }
+void SetWindowTitleWide(Window, const std::u16string& title) {
+    Double().windowTitle = title;
+}
 
-Rect ClientRect(Window) { return Double().clientRect; }
+Rect ClientRect(Window) {
+    return Double().clientRect;
+}
 
 Handle WindowDC(Window) {
     ++Double().openDCs;
     return 1;
 }
 
-void ReleaseWindowDC(Window, Handle) { --Double().openDCs; }
+void ReleaseWindowDC(Window, Handle) {
+    --Double().openDCs;
+}
 
 void ScreenSize(Handle, int* width, int* height) {
     *width = Double().screenWidth;
@@ -531,7 +582,8 @@ void StretchBits(Handle, int dx, int dy, int dw, int dh, int, int, int sw, int s
             int y = dy + row;
             if (y < 0 || y >= d.screenHeight || row >= info.height) continue;
             std::memcpy(&d.screen[(static_cast<std::size_t>(y) * d.screenWidth + dx) * 3],
-                        src + static_cast<std::size_t>(info.height - 1 - row) * rowBytes, static_cast<std::size_t>(dw) * 3);
+                        src + static_cast<std::size_t>(info.height - 1 - row) * rowBytes,
+                        static_cast<std::size_t>(dw) * 3);
         }
         return;
     }
@@ -551,8 +603,12 @@ void StretchBits(Handle, int dx, int dy, int dw, int dh, int, int, int sw, int s
 } // namespace os
 
 namespace os::testdouble {
-int DoubleGlyphWidth(unsigned char c) { return c == ' ' ? 3 : 4 + c % 5; }
-int DoubleGlyphHeight(int pointSize, bool bold) { return pointSize + 3 + (bold ? 1 : 0); }
+int DoubleGlyphWidth(unsigned char c) {
+    return c == ' ' ? 3 : 4 + c % 5;
+}
+int DoubleGlyphHeight(int pointSize, bool bold) {
+    return pointSize + 3 + (bold ? 1 : 0);
+}
 } // namespace os::testdouble
 
 namespace os {
@@ -590,14 +646,20 @@ void FontCanvasDraw(Handle canvas, unsigned char c, int x, int y) {
         p[3] = 0;
     };
     for (int row = 0; row < h; ++row)
-        for (int col = 0; col < w; ++col) put(x + col, y + row, 0, 0, 0); // the opaque cell
+        for (int col = 0; col < w; ++col)
+            put(x + col, y + row, 0, 0, 0); // the opaque cell
     if (c == ' ') return;
-    for (int row = 0; row < h; ++row) put(x + 1, y + row, 49, 40, 18);
+    for (int row = 0; row < h; ++row)
+        put(x + 1, y + row, 49, 40, 18);
     put(x + w - 1, y, 10, 8, 4);
 }
 
-const std::uint8_t* FontCanvasPixels(Handle canvas) { return reinterpret_cast<DoubleCanvas*>(canvas)->pixels.data(); }
+const std::uint8_t* FontCanvasPixels(Handle canvas) {
+    return reinterpret_cast<DoubleCanvas*>(canvas)->pixels.data();
+}
 
-void FontCanvasDestroy(Handle canvas) { delete reinterpret_cast<DoubleCanvas*>(canvas); }
+void FontCanvasDestroy(Handle canvas) {
+    delete reinterpret_cast<DoubleCanvas*>(canvas);
+}
 
 } // namespace os

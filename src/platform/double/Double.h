@@ -61,7 +61,8 @@ struct State {
     unsigned tempCounter = 0;
     // processes
     std::vector<Process> processes;
-    std::deque<Process> nextProcesses; // behaviour of the next started processes (default: exits at once with 0)
+    std::deque<Process>
+        nextProcesses; // behaviour of the next started processes (default: exits at once with 0)
     bool processStartFails = false;
     int pendingMessages = 0;
     int pumpedMessages = 0;

@@ -3,7 +3,9 @@
 
 namespace os {
 
-bool SetCurrentDir(const char* path) { return SetCurrentDirectoryA(path) != 0; }
+bool SetCurrentDir(const char* path) {
+    return SetCurrentDirectoryA(path) != 0;
+}
 
 std::string GetCurrentDir() {
     char buffer[MAX_PATH + 1] = {};
@@ -11,7 +13,9 @@ std::string GetCurrentDir() {
     return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
 }
 
-FILE* OpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+FILE* OpenFile(const char* path, const char* mode) {
+    return std::fopen(path, mode);
+}
 
 bool FindFirstExists(const char* nameOrPattern) {
     WIN32_FIND_DATAA data;
@@ -33,14 +37,24 @@ std::vector<DirEntry> ListDir(const char* pattern) {
     return entries;
 }
 
-bool CreateDir(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
-bool CreateDirWide(const std::u16string& path) { return CreateDirectoryW(win32::W(path), nullptr) != 0; }
+bool CreateDir(const char* path) {
+    return CreateDirectoryA(path, nullptr) != 0;
+}
+bool CreateDirWide(const std::u16string& path) {
+    return CreateDirectoryW(win32::W(path), nullptr) != 0;
+}
 bool FileCopy(const char* from, const char* to, bool failIfExists) {
     return CopyFileA(from, to, failIfExists) != 0;
 }
-bool SetFileAttrs(const char* path, std::uint32_t attrs) { return SetFileAttributesA(path, attrs) != 0; }
-bool FileDelete(const char* path) { return DeleteFileA(path) != 0; }
-bool RemoveDir(const char* path) { return RemoveDirectoryA(path) != 0; }
+bool SetFileAttrs(const char* path, std::uint32_t attrs) {
+    return SetFileAttributesA(path, attrs) != 0;
+}
+bool FileDelete(const char* path) {
+    return DeleteFileA(path) != 0;
+}
+bool RemoveDir(const char* path) {
+    return RemoveDirectoryA(path) != 0;
+}
 
 bool ShortPathWide(const std::u16string& path, std::u16string* shortPath) {
     wchar_t buffer[MAX_PATH] = {};
@@ -58,14 +72,19 @@ bool ShortPath(const char* path, std::string* shortPath) {
     return true;
 }
 
-std::uint32_t LogicalDriveStrings(char* buffer, std::uint32_t size) { return GetLogicalDriveStringsA(size, buffer); }
-std::uint32_t DriveType(const char* root) { return GetDriveTypeA(root); }
+std::uint32_t LogicalDriveStrings(char* buffer, std::uint32_t size) {
+    return GetLogicalDriveStringsA(size, buffer);
+}
+std::uint32_t DriveType(const char* root) {
+    return GetDriveTypeA(root);
+}
 
 int FreeSpaceEx(const char* root, std::uint64_t* availableToCaller) {
     using Fn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto fn = kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
-                     : nullptr;
+    auto fn =
+        kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+               : nullptr;
     if (!fn) return -1;
     ULARGE_INTEGER avail, total, free;
     if (!fn(root, &avail, &total, &free)) return 0;

@@ -9,9 +9,13 @@ Rect ClientRect(Window window) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-Handle WindowDC(Window window) { return reinterpret_cast<Handle>(GetWindowDC(static_cast<HWND>(window))); }
+Handle WindowDC(Window window) {
+    return reinterpret_cast<Handle>(GetWindowDC(static_cast<HWND>(window)));
+}
 
-void ReleaseWindowDC(Window window, Handle dc) { ReleaseDC(static_cast<HWND>(window), reinterpret_cast<HDC>(dc)); }
+void ReleaseWindowDC(Window window, Handle dc) {
+    ReleaseDC(static_cast<HWND>(window), reinterpret_cast<HDC>(dc));
+}
 
 void ScreenSize(Handle dc, int* width, int* height) {
     *width = GetDeviceCaps(reinterpret_cast<HDC>(dc), HORZRES);

@@ -3,7 +3,9 @@
 
 namespace os {
 
-static HKEY Root(std::uint32_t root) { return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)); }
+static HKEY Root(std::uint32_t root) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root));
+}
 
 Handle RegOpen(std::uint32_t root, const char* subKey, std::uint32_t access) {
     HKEY key = nullptr;

@@ -39,15 +39,24 @@ Rect WorkArea() {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-std::uint32_t TickCount() { return GetTickCount(); }
-void Sleep(std::uint32_t ms) { ::Sleep(ms); }
-bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
-std::uint32_t LastError() { return GetLastError(); }
+std::uint32_t TickCount() {
+    return GetTickCount();
+}
+void Sleep(std::uint32_t ms) {
+    ::Sleep(ms);
+}
+bool IsLeadByte(unsigned char c) {
+    return IsDBCSLeadByte(c) != 0;
+}
+std::uint32_t LastError() {
+    return GetLastError();
+}
 
 std::string LastErrorText() {
     char buffer[1024] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(),
-                             MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(),
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
     return std::string(buffer, n);
 }
 
@@ -85,19 +94,26 @@ void RestrictDllSearch() {
     // Looked up by name: older systems lack it, and there the plain search order stays.
     using Fn = BOOL(WINAPI*)(DWORD);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto fn = kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+    auto fn = kernel ? reinterpret_cast<Fn>(
+                           reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
                      : nullptr;
     if (fn) fn(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
 }
 
-Handle LoadLibraryPath(const char* fullPath) { return reinterpret_cast<Handle>(LoadLibraryA(fullPath)); }
+Handle LoadLibraryPath(const char* fullPath) {
+    return reinterpret_cast<Handle>(LoadLibraryA(fullPath));
+}
 
 void* LibrarySymbol(Handle library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(library), name));
 }
 
-Handle MutexOpen(const char* name) { return reinterpret_cast<Handle>(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name)); }
-Handle MutexCreate(const char* name) { return reinterpret_cast<Handle>(CreateMutexA(nullptr, FALSE, name)); }
+Handle MutexOpen(const char* name) {
+    return reinterpret_cast<Handle>(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name));
+}
+Handle MutexCreate(const char* name) {
+    return reinterpret_cast<Handle>(CreateMutexA(nullptr, FALSE, name));
+}
 void MutexRelease(Handle mutex) {
     if (mutex) ReleaseMutex(reinterpret_cast<HANDLE>(mutex));
 }

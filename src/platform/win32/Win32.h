@@ -11,6 +11,10 @@
 #include <string>
 
 namespace os::win32 {
-inline const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-inline std::u16string U16(const wchar_t* s) { return std::u16string(reinterpret_cast<const char16_t*>(s)); }
+inline const wchar_t* W(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+inline std::u16string U16(const wchar_t* s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s));
+}
 } // namespace os::win32
