@@ -247,6 +247,7 @@ TEST_P(Extract, WithoutTheLibraryEveryPackageFails) {
     ASSERT_EQ(D().boxes.size(), 1u);
     EXPECT_EQ(D().boxes[0].caption, "Install: Cannot find library");
     EXPECT_EQ(D().boxes[0].text, "C:\\Temp\\unrar.dll");
+    EXPECT_EQ(D().loadedLibraries.back(), "C:\\Temp\\unrar.dll") << "by its full path only";
     EXPECT_FALSE(Run(MakeRar4()));
     EXPECT_EQ(D().boxes.back().text, "Cannot process package: " + Pkg("game4.rar") + ".\n");
 }

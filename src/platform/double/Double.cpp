@@ -427,19 +427,15 @@ void RestrictDllSearch() {
     Double().dllSearchRestricted = true;
 }
 
-// A library is a fake symbol table registered by a test, or a real shared object at the host path
-// of the Windows path (so native tests can load the extractor libraries for real).
-static std::vector<std::pair<void*, std::string>>& Loaded() {
-    static std::vector<std::pair<void*, std::string>> loaded;
+// A library is the real shared object at the host path of the Windows path, so native tests load
+// the extractor libraries for real.
+static std::vector<void*>& Loaded() {
+    static std::vector<void*> loaded;
     return loaded;
 }
 
 Handle LoadLibraryPath(const char* fullPath) {
     Double().loadedLibraries.push_back(fullPath);
-    if (Double().libraries.count(fullPath)) {
-        Loaded().push_back({nullptr, fullPath});
-        return Loaded().size();
-    }
     std::string host = HostPath(fullPath);
     if (!Exists(host)) return 0;
     // By its real path: the loader knows a library by name, and tests point one name at several.
@@ -447,17 +443,13 @@ Handle LoadLibraryPath(const char* fullPath) {
     if (!realpath(host.c_str(), real)) return 0;
     void* dl = dlopen(real, RTLD_NOW | RTLD_LOCAL);
     if (!dl) return 0;
-    Loaded().push_back({dl, fullPath});
+    Loaded().push_back(dl);
     return Loaded().size();
 }
 
 void* LibrarySymbol(Handle library, const char* name) {
     if (library == 0 || library > Loaded().size()) return nullptr;
-    auto& [dl, path] = Loaded()[library - 1];
-    if (dl) return dlsym(dl, name);
-    auto& symbols = Double().libraries[path];
-    auto sym = symbols.find(name);
-    return sym == symbols.end() ? nullptr : sym->second;
+    return dlsym(Loaded()[library - 1], name);
 }
 
 static Handle MutexHandle(const char* name) {
@@ -572,7 +564,6 @@ void StretchBits(Handle, int dx, int dy, int dw, int dh, int, int, int sw, int s
                  const BitmapInfo& info) {
     // As Windows reads a DIB: rows rounded up to 4 bytes, bottom-up for a positive height.
     State& d = Double();
-    ++d.presentedBitmaps;
     if (!bits || info.bitCount != 24 || info.width <= 0 || info.height <= 0) return;
     int rowBytes = ((info.width * 24 + 31) / 32) * 4;
     const auto* src = static_cast<const std::uint8_t*>(bits);

@@ -67,7 +67,6 @@ struct State {
     int pendingMessages = 0;
     int pumpedMessages = 0;
     // libraries
-    std::map<std::string, std::map<std::string, void*>> libraries; // full path -> symbols
     std::vector<std::string> loadedLibraries;
     bool dllSearchRestricted = false;
     // mutexes
@@ -93,7 +92,6 @@ struct State {
     int screenWidth = 1024, screenHeight = 768;
     std::vector<std::uint8_t> screen = std::vector<std::uint8_t>(1024 * 768 * 3, 0);
     Rect clientRect{0, 0, 1024, 768};
-    int presentedBitmaps = 0;
     int openDCs = 0;
     // fonts: what was asked for, and whether the font can be made
     struct FontRequest {
