@@ -11,8 +11,9 @@ discs=$top/build/discs
 expect_true "disc 1 holds cd1" test -f "$discs/disc1/cd1"
 expect_true "disc 2 holds cd2" test -f "$discs/disc2/cd2"
 expect_true "no third disc" test ! -e "$discs/disc3"
+expect_true "MainMedia only below the language folders" test ! -e "$discs/disc1/MainMedia"
 for f in setup.exe unrar.dll Brightvale.exe Media/strings.txt Media/license.txt Media/back_install.tga \
-    MainMedia/logoM.tga settingsLow.pak settingsHigh.pak BrightvaleExtras.exe; do
+    Media/MainMedia/logoM.tga Media/MainMedia/back_language.tga settingsLow.pak settingsHigh.pak BrightvaleExtras.exe; do
     expect_true "disc 1 has $f" test -f "$discs/disc1/$f"
 done
 expect_true "disc 2 has its strings.txt" test -f "$discs/disc2/Media/strings.txt"

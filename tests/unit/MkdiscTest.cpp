@@ -49,6 +49,8 @@ class Mkdisc : public World {
         ASSERT_EQ(std::system((std::string(BV_SAMPLE_DATA) + " '" + game.string() + "'").c_str()), 0);
         media = root / "media";
         fs::copy(fs::path(BV_SOURCE_DIR) / "sample" / "media", media, fs::copy_options::recursive);
+        fs::create_directories(media / "MainMedia");
+        std::ofstream(media / "MainMedia" / "logoL.tga", std::ios::binary) << "shared picture";
         fs::copy(fs::path(BV_SOURCE_DIR) / "sample" / "presets", root / "presets",
                  fs::copy_options::recursive);
         std::ofstream(root / "extras.exe", std::ios::binary) << "MZ extras";
@@ -99,6 +101,9 @@ TEST_F(Mkdisc, SampleGameOnTwoDiscs) {
         EXPECT_TRUE(fs::exists(disc / "Media" / "strings.txt")) << disc;
     }
     EXPECT_TRUE(fs::exists(disc1 / "Media" / "license.txt"));
+    EXPECT_EQ(Slurp(disc1 / "Media" / "MainMedia" / "logoL.tga"), "shared picture")
+        << "the shared pictures below the language folder, where the installer reads them";
+    EXPECT_FALSE(fs::exists(disc1 / "MainMedia"));
 
     // The vendor's unrar accepts every package.
     std::vector<fs::path> archives;

@@ -294,9 +294,17 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
     }
     firstDisc.push_back({o.game / mainExe, fs::path(mainExe).filename().string()});
 
+    // The language folders; MainMedia holds the pictures every language shares. The installer reads
+    // it below the current media folder ("Media\MainMedia\logoL.tga"), so each language gets a copy.
     std::vector<fs::path> mediaFolders;
-    for (auto& e : fs::directory_iterator(o.media, ec))
-        if (e.is_directory(ec)) mediaFolders.push_back(e.path());
+    fs::path mainMedia;
+    for (auto& e : fs::directory_iterator(o.media, ec)) {
+        if (!e.is_directory(ec)) continue;
+        if (e.path().filename() == "MainMedia")
+            mainMedia = e.path();
+        else
+            mediaFolders.push_back(e.path());
+    }
     std::sort(mediaFolders.begin(), mediaFolders.end());
     if (!fs::is_regular_file(mediaEn / "strings.txt", ec))
         return Fail("media folder Media has no strings.txt");
@@ -306,10 +314,15 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
         firstBytes += FileBytes(from);
     for (auto& [from, to] : everyDisc)
         everyBytes += FileBytes(from);
-    for (auto& m : mediaFolders)
+    std::uint64_t mainMediaBytes = 0;
+    if (!mainMedia.empty())
+        for (auto& f : fs::recursive_directory_iterator(mainMedia, ec))
+            if (f.is_regular_file(ec)) mainMediaBytes += FileBytes(f.path());
+    for (auto& m : mediaFolders) {
+        firstBytes += mainMediaBytes + 4096; // 4096: room for the appended entries
         for (auto& f : fs::recursive_directory_iterator(m, ec))
-            if (f.is_regular_file(ec))
-                firstBytes += FileBytes(f.path()) + 4096; // room for the appended entries
+            if (f.is_regular_file(ec)) firstBytes += FileBytes(f.path());
+    }
     for (auto& m : mediaFolders)
         everyBytes += FileBytes(m / "strings.txt") + 4096;
 
@@ -354,6 +367,9 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
         }
         for (auto& [from, to] : everyDisc)
             if (!CopyInto(from, disc / to)) return false;
+        if (n == 0)
+            for (auto& [from, to] : firstDisc)
+                if (!CopyInto(from, disc / to)) return false;
         for (auto& m : mediaFolders) {
             std::string name = m.filename().string();
             std::string table = ReadFile(m / "strings.txt");
@@ -366,8 +382,11 @@ bool Build(const Options& o, const fs::path& work, std::vector<std::string>* rep
                     if (!f.is_regular_file(ec) || (hasTable && f.path() == m / "strings.txt")) continue;
                     if (!CopyInto(f.path(), disc / name / fs::relative(f.path(), m, ec))) return false;
                 }
-                for (auto& [from, to] : firstDisc)
-                    if (!CopyInto(from, disc / to)) return false;
+                if (!mainMedia.empty())
+                    for (auto& f : fs::recursive_directory_iterator(mainMedia, ec))
+                        if (f.is_regular_file(ec) &&
+                            !CopyInto(f.path(), disc / name / "MainMedia" / fs::relative(f.path(), mainMedia, ec)))
+                            return false;
             }
             if (hasTable) {
                 fs::create_directories(disc / name, ec);
