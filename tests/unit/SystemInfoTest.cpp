@@ -1,6 +1,6 @@
 #include "support/World.h"
 
-#include "gui/guiDialog.h"
+#include "support/CountingPage.h"
 #include "shell/Registry.h"
 #include "shell/SystemInfo.h"
 
@@ -34,10 +34,7 @@ TEST_F(SystemInfo, StartProcessBuildsTheCommandLine) {
 }
 
 TEST_F(SystemInfo, WaitingKeepsTheWindowAlive) {
-    struct Counting : guiDialog {
-        int frames = 0;
-        bool Draw() override { return ++frames > 0; }
-    } page;
+    CountingPage page;
     AddTopLevelDialog(&page);
     ShowPage(&page);
     int before = page.frames;

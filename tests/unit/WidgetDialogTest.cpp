@@ -3,6 +3,7 @@
 
 #include "gui/guiDialog.h"
 #include "gui/guiPainter.h"
+#include "support/CountingPage.h"
 
 #include <atomic>
 #include <chrono>
@@ -257,13 +258,7 @@ TEST_F(Widgets, OnlyOneThreadDrawsAtATime) {
 }
 
 TEST_F(Widgets, AMinimisedWindowKeepsTheBoxWaitingWithoutDrawing) {
-    struct Counting : guiDialog {
-        std::atomic<int> frames{0};
-        bool Draw() override {
-            ++frames;
-            return true;
-        }
-    } page;
+    CountingPage page;
     guiOkBox box;
     AddTopLevelDialog(&page);
     AddTopLevelDialog(&box);

@@ -2,7 +2,7 @@
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/SystemInfo.h"
-#include "gui/guiDialog.h"
+#include "support/CountingPage.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -32,10 +32,7 @@ TEST(Processes, StartWithAndWithoutWaiting) {
     DWORD t0 = GetTickCount();
     EXPECT_TRUE(StartProcess(Helper().c_str(), "0 1500", false));
     EXPECT_LT(GetTickCount() - t0, 1000u) << "not waiting returns at once";
-    struct Counting : guiDialog {
-        int frames = 0;
-        bool Draw() override { return ++frames > 0; }
-    } page;
+    CountingPage page;
     AddTopLevelDialog(&page);
     ShowPage(&page);
     int before = page.frames;
