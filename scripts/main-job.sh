@@ -26,7 +26,10 @@ rc=$?
 set -e
 product='HKCU\SOFTWARE\Orelwick\Brightvale'
 echo "first instance exit code: $rc"
+# Before any other Wine command: the next start of the prefix counts as a restart, when the copy
+# in the temporary folder goes.
+echo "temporary folder: $(ls "$(wine_temp_dir)" | tr '\n' ' ')"
 echo "ExeCDPath: $(wine_reg_value "$product" ExeCDPath)"
 echo "RunOnce:   $(wine_reg_value 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Runonce' __OrelwickAdditionalInstallation__)"
 echo "relaunched: $(grep -a 'CreateProcessInternalW app (null) cmdline' "$work/setup.log" | grep -a CDPath | sed 's/.*cmdline //' | head -1)"
-echo "temporary folder: $(ls "$(wine_temp_dir)" | tr '\n' ' ')"
+echo "temporary folder after the restart: $(ls "$(wine_temp_dir)" | tr '\n' ' ')"

@@ -71,6 +71,8 @@ bool FileCopy(const char* from, const char* to, bool failIfExists);
 bool SetFileAttrs(const char* path, std::uint32_t attrs);
 bool FileDelete(const char* path);
 bool RemoveDir(const char* path);
+// MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: the file goes at the next start of Windows.
+bool DeleteAtReboot(const char* path);
 bool ShortPathWide(const std::u16string& path, std::u16string* shortPath);
 bool ShortPath(const char* path, std::string* shortPath);
 

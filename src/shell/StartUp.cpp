@@ -9,6 +9,7 @@
 #include "shell/SystemInfo.h"
 #include "shell/Text.h"
 
+#include <cctype>
 #include <cstring>
 
 CommandLine ParseCommandLine(const char* commandLine) {
@@ -25,6 +26,19 @@ CommandLine ParseCommandLine(const char* commandLine) {
 
 std::string RunOnceData(const char* program) {
     return std::string("\"") + program + "\" -AdditionalInstall";
+}
+
+bool IsTemporaryCopy(const std::string& modulePath, const std::string& tempFolder) {
+    std::size_t slash = modulePath.find_last_of('\\');
+    if (slash == std::string::npos || tempFolder.empty()) return false;
+    std::string folder = modulePath.substr(0, slash + 1), temp = tempFolder;
+    if (temp.back() != '\\') temp += '\\';
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    return lower(folder) == lower(temp) && modulePath.compare(slash + 1, 3, "$$$") == 0;
 }
 
 std::string RelaunchArguments(const char* commandLine, const char* drive) {
@@ -72,6 +86,16 @@ int RunInstance(void* instance, const char* commandLine) {
     std::string modulePath = os::ModulePath();
     CommandLine args = ParseCommandLine(commandLine);
     if (!args.hasCDPath) return FirstInstance(modulePath, commandLine);
+
+    // The copy in the temporary folder, and the library beside it, are not needed once Windows
+    // restarts (a later start from the disc copies them anew): they go then.
+    std::string temp = os::TempPath();
+    if (IsTemporaryCopy(modulePath, temp)) {
+        os::DeleteAtReboot(modulePath.c_str());
+        std::string library = text::Fit(temp + "\\unrar.dll", text::kMaxPath);
+        CollapseSeparators(library);
+        os::DeleteAtReboot(library.c_str());
+    }
 
     CInstaller& in = g_installer;
     os::SetCurrentDir(args.cdPath.c_str());

@@ -16,4 +16,7 @@ std::string RunOnceData(const char* program);
 // The argument text the relaunched copy receives.
 std::string RelaunchArguments(const char* commandLine, const char* drive);
 
+// True for the relaunched copy: a "$$$" file directly in the temporary folder.
+bool IsTemporaryCopy(const std::string& modulePath, const std::string& tempFolder);
+
 int SetupMain(void* instance, const char* commandLine);

@@ -125,6 +125,27 @@ TEST_F(StartUp, RelaunchedInstanceChangesToTheRecordedDisc) {
     EXPECT_TRUE(D().processes.empty());
 }
 
+TEST_F(StartUp, TheTemporaryCopyGoesAtTheNextRestart) {
+    EXPECT_TRUE(IsTemporaryCopy("C:\\Temp\\$$$1A.tmp", "C:\\Temp\\"));
+    EXPECT_TRUE(IsTemporaryCopy("c:\\temp\\$$$1A.tmp", "C:\\Temp"));
+    EXPECT_FALSE(IsTemporaryCopy("D:\\setup.exe", "C:\\Temp\\"));
+    EXPECT_FALSE(IsTemporaryCopy("C:\\Temp\\sub\\$$$1A.tmp", "C:\\Temp\\"));
+    EXPECT_FALSE(IsTemporaryCopy("C:\\Temp\\setup.exe", "C:\\Temp\\"));
+
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+    D().modulePath = "C:\\Temp\\$$$7.tmp";
+    EXPECT_EQ(SetupMain(nullptr, " -CDPath D:"), 0);
+    EXPECT_EQ(D().deleteAtReboot, (std::vector<std::string>{"C:\\Temp\\$$$7.tmp", "C:\\Temp\\unrar.dll"}));
+    D().deleteAtReboot.clear();
+    D().modulePath = "C:\\Games\\setup.exe";
+    EXPECT_EQ(SetupMain(nullptr, " -CDPath D:"), 0);
+    EXPECT_TRUE(D().deleteAtReboot.empty()) << "a copy the user made is left alone";
+    D().modulePath = "D:\\setup.exe";
+    Write("D:\\cd1", "");
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    EXPECT_TRUE(D().deleteAtReboot.empty()) << "the first instance schedules nothing";
+}
+
 TEST_F(StartUp, AdditionalInstallation) {
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
     EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall -CDPath D:"), 1) << "no InstallDir";

@@ -291,6 +291,11 @@ bool RemoveDir(const char* path) {
     return !host.empty() && rmdir(host.c_str()) == 0;
 }
 
+bool DeleteAtReboot(const char* path) {
+    Double().deleteAtReboot.push_back(path);
+    return true;
+}
+
 bool ShortPathWide(const std::u16string& path, std::u16string* shortPath) {
     if (!Exists(HostPath(WideToAnsi(path)))) return false;
     *shortPath = path; // the double has no 8.3 names: the short form is the long one

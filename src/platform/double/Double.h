@@ -59,6 +59,7 @@ struct State {
     std::uint32_t lastError = 0;
     std::string lastErrorText;
     unsigned tempCounter = 0;
+    std::vector<std::string> deleteAtReboot;
     // processes
     std::vector<Process> processes;
     std::deque<Process>

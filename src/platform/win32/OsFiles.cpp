@@ -55,6 +55,9 @@ bool FileDelete(const char* path) {
 bool RemoveDir(const char* path) {
     return RemoveDirectoryA(path) != 0;
 }
+bool DeleteAtReboot(const char* path) {
+    return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
 
 bool ShortPathWide(const std::u16string& path, std::u16string* shortPath) {
     wchar_t buffer[MAX_PATH] = {};
