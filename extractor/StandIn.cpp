@@ -28,7 +28,6 @@ struct Archive {
     rar::Member current;
     bool hasCurrent = false;
     ProcessDataProc dataProc = nullptr;
-    ChangeVolProc changeVolProc = nullptr;
     std::string name;
     std::vector<std::uint8_t> buffer;
 };
@@ -155,8 +154,8 @@ STANDIN_EXPORT int BV_EXTRACTOR_CALL RARProcessFile(void* archive, int operation
     return Extract(a, a.current, operation, destPath, destName);
 }
 
-STANDIN_EXPORT void BV_EXTRACTOR_CALL RARSetChangeVolProc(void* archive, ChangeVolProc proc) {
-    if (archive) static_cast<Archive*>(archive)->changeVolProc = proc;
+STANDIN_EXPORT void BV_EXTRACTOR_CALL RARSetChangeVolProc(void*, ChangeVolProc) {
+    // Other volumes are never opened (members that continue in them are refused), so nothing asks.
 }
 
 STANDIN_EXPORT void BV_EXTRACTOR_CALL RARSetProcessDataProc(void* archive, ProcessDataProc proc) {

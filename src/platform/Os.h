@@ -98,7 +98,6 @@ Rect WorkArea();
 std::uint32_t TickCount();
 void Sleep(std::uint32_t ms);
 bool IsLeadByte(unsigned char c); // DBCS lead byte of the ANSI code page
-std::uint32_t LastError();
 std::string LastErrorText(); // FormatMessage from the system table; "" when there is none
 
 // ---- processes ----

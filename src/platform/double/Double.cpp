@@ -390,9 +390,6 @@ void Sleep(std::uint32_t ms) {
 bool IsLeadByte(unsigned char) {
     return false;
 }
-std::uint32_t LastError() {
-    return Double().lastError;
-}
 std::string LastErrorText() {
     return Double().lastErrorText;
 }

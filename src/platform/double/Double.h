@@ -56,7 +56,6 @@ struct State {
     Rect workArea{0, 0, 1024, 768};
     std::uint32_t ticks = 0;
     std::uint32_t sleptMs = 0;
-    std::uint32_t lastError = 0;
     std::string lastErrorText;
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;

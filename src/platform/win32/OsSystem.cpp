@@ -48,10 +48,6 @@ void Sleep(std::uint32_t ms) {
 bool IsLeadByte(unsigned char c) {
     return IsDBCSLeadByte(c) != 0;
 }
-std::uint32_t LastError() {
-    return GetLastError();
-}
-
 std::string LastErrorText() {
     char buffer[1024] = {};
     DWORD n =
