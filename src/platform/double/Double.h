@@ -60,6 +60,7 @@ struct State {
     // pointer: the left button's state as GetKeyState reports it, and I-beam cursor requests
     bool leftButtonHeld = false;
     int ibeamCursorSets = 0;
+    int fileOpens = 0; // every OpenFile, whether it succeeds or not
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;
     // processes
