@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 int BytesPerPixel(std::uint32_t format) {
     switch (format) {
     case 1:
@@ -120,9 +124,22 @@ namespace {
 using BlendFn = void (*)(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h,
                          float opacity);
 
+// Both blends fit 16-bit lanes: src * a + dst * (256 - a) is at most 255 * 256, and so is
+// src * A + dst * B, since A + B never exceeds 256.
+
+// Opacities outside 0..1 are taken as the nearest end: the factors then stay within 8.8 fixed point.
+float Clamped(float opacity) {
+    return opacity > 0.0f ? (opacity < 1.0f ? opacity : 1.0f) : 0.0f;
+}
+
 void Blend24To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h,
                  float opacity) {
+    opacity = Clamped(opacity);
     int a = static_cast<int>(opacity * 256.0f), b = static_cast<int>((1.0f - opacity) * 256.0f);
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), av = _mm_set1_epi16(static_cast<short>(a)),
+                  bv = _mm_set1_epi16(static_cast<short>(b));
+#endif
     for (int row = 0; row < h; ++row) {
         const std::uint8_t* s = src.PixelAt(sx, srow + row);
         std::uint8_t* d = dst.PixelAt(dx, drow + row);
@@ -131,24 +148,87 @@ void Blend24To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, i
             std::memcpy(d, s, static_cast<std::size_t>(n)); // (s * 256 + d * 0) >> 8 is s
             continue;
         }
-        for (int i = 0; i < n; ++i)
+        int i = 0;
+#if defined(__SSE2__)
+        for (; i + 16 <= n; i += 16) {
+            __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), av),
+                                       _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), bv));
+            __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), av),
+                                       _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), bv));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                             _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8)));
+        }
+#endif
+        for (; i < n; ++i)
             d[i] = static_cast<std::uint8_t>((s[i] * a + d[i] * b) >> 8);
     }
 }
 
+#if defined(__SSE2__)
+// Two pixels of 16-bit lanes (b, g, r, x): (src * a + dst * (256 - a)) >> 8 with a from the source's
+// alpha lane; the fourth lane comes out as garbage and is dropped when the pixels are packed.
+inline __m128i BlendPair(__m128i s, __m128i d, __m128i k) {
+    __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+    a = _mm_srli_epi16(_mm_mullo_epi16(a, k), 8);
+    __m128i sum =
+        _mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(256), a)));
+    return _mm_srli_epi16(sum, 8);
+}
+
+// Four 3-byte pixels, bytes 0-11, spread to one 4-byte lane each, and back.
+inline __m128i Spread(__m128i x) {
+    const __m128i m0 = _mm_set_epi32(0, 0, 0, 0x00FFFFFF), m1 = _mm_set_epi32(0, 0, 0x00FFFFFF, 0),
+                  m2 = _mm_set_epi32(0, 0x00FFFFFF, 0, 0), m3 = _mm_set_epi32(0x00FFFFFF, 0, 0, 0);
+    return _mm_or_si128(
+        _mm_or_si128(_mm_and_si128(x, m0), _mm_and_si128(_mm_slli_si128(x, 1), m1)),
+        _mm_or_si128(_mm_and_si128(_mm_slli_si128(x, 2), m2), _mm_and_si128(_mm_slli_si128(x, 3), m3)));
+}
+inline __m128i Pack(__m128i x) {
+    const __m128i m0 = _mm_set_epi32(0, 0, 0, 0x00FFFFFF), m1 = _mm_set_epi32(0, 0, 0x00FFFFFF, 0),
+                  m2 = _mm_set_epi32(0, 0x00FFFFFF, 0, 0), m3 = _mm_set_epi32(0x00FFFFFF, 0, 0, 0);
+    return _mm_or_si128(
+        _mm_or_si128(_mm_and_si128(x, m0), _mm_srli_si128(_mm_and_si128(x, m1), 1)),
+        _mm_or_si128(_mm_srli_si128(_mm_and_si128(x, m2), 2), _mm_srli_si128(_mm_and_si128(x, m3), 3)));
+}
+#endif
+
 void Blend32To24(const guiImage& src, int sx, int srow, guiImage& dst, int dx, int drow, int w, int h,
                  float opacity) {
-    int k = static_cast<int>(opacity * 256.0f);
+    int k = static_cast<int>(Clamped(opacity) * 256.0f);
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), kv = _mm_set1_epi16(static_cast<short>(k)),
+                  alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+#endif
     for (int row = 0; row < h; ++row) {
         const std::uint8_t* s = src.PixelAt(sx, srow + row);
         std::uint8_t* d = dst.PixelAt(dx, drow + row);
-        for (int i = 0; i < w; ++i, s += 4, d += 3) {
+        int i = 0;
+#if defined(__SSE2__)
+        // Four pixels at a time. The destination is read 16 bytes at once, so the group needs two more
+        // pixels after it in the row; the last pixels go through the loop below. It is written as 12
+        // bytes that no later read of the row overlaps.
+        for (; i + 6 <= w; i += 4, s += 16, d += 12) {
+            __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, alphaBytes), zero)) == 0xFFFF)
+                continue; // all four transparent, as most of a skin's frame is
+            __m128i dv = Spread(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d)));
+            __m128i lo = BlendPair(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero), kv);
+            __m128i hi = BlendPair(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero), kv);
+            __m128i out = Pack(_mm_packus_epi16(lo, hi));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d), out);
+            std::uint32_t last = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(out, 8)));
+            std::memcpy(d + 8, &last, 4);
+        }
+#endif
+        for (; i < w; ++i, s += 4, d += 3) {
             int alpha = (s[3] * k) >> 8;
             if (alpha == 0) continue; // (d * 256) >> 8 is d
-            for (int c = 0; c < 3; ++c) {
-                int v = (s[c] * alpha + d[c] * (256 - alpha)) >> 8;
-                d[c] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-            }
+            // At most (255 * a + 255 * (256 - a)) >> 8 = 255: no clamp is needed.
+            d[0] = static_cast<std::uint8_t>((s[0] * alpha + d[0] * (256 - alpha)) >> 8);
+            d[1] = static_cast<std::uint8_t>((s[1] * alpha + d[1] * (256 - alpha)) >> 8);
+            d[2] = static_cast<std::uint8_t>((s[2] * alpha + d[2] * (256 - alpha)) >> 8);
         }
     }
 }

@@ -148,6 +148,56 @@ TEST_F(GuiImage, Blend32Over24) {
     EXPECT_EQ(dst.PixelAt(1, 0)[0], 90);
 }
 
+// Every width from 1 to 21 (the blends work in groups of pixels and finish a row one by one), every
+// alpha, and opacities from nearly 0 to 1: each pixel is the 8.8 formula exactly, and nothing outside
+// the drawn area changes, not even the byte right after a row.
+TEST_F(GuiImage, BlendsMatchTheFormulaAtEveryWidth) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::uint8_t>(seed >> 16);
+    };
+    for (float opacity : {1.0f, 0.999f, 0.75f, 0.5f, 0.25f, 0.001f}) {
+        int k = static_cast<int>(opacity * 256.0f);
+        int a24 = k, b24 = static_cast<int>((1.0f - opacity) * 256.0f);
+        for (int w = 1; w <= 21; ++w) {
+            for (int format : {static_cast<int>(PF_BGRA32), static_cast<int>(PF_BGR24)}) {
+                guiImage src, dst, before;
+                ASSERT_TRUE(src.Allocate(w, 3, format, false));
+                ASSERT_TRUE(dst.Allocate(w + 2, 5, PF_BGR24, false)); // rows packed: a slip shows
+                for (std::size_t i = 0; i < std::size_t(src.stride) * src.height; ++i)
+                    src.pixels[i] = next();
+                if (format == static_cast<int>(PF_BGRA32))
+                    for (int i = 0; i < w * 3; i += 3) // every kind of alpha, runs of transparency too
+                        src.pixels[i * 4 / 3 + 3] = i % 7 == 0 ? 0 : i % 5 == 0 ? 255 : next();
+                for (std::size_t i = 0; i < std::size_t(dst.stride) * dst.height; ++i)
+                    dst.pixels[i] = next();
+                before.Allocate(w + 2, 5, PF_BGR24, false);
+                std::memcpy(before.pixels, dst.pixels, std::size_t(dst.stride) * dst.height);
+                ASSERT_TRUE(dst.Blit(src, 1, 1, opacity, kWide));
+                for (int row = 0; row < 5; ++row)
+                    for (int x = 0; x < w + 2; ++x)
+                        for (int c = 0; c < 3; ++c) {
+                            int old = before.PixelAt(x, row)[c], want = old;
+                            // Top-down row 1..3 is memory row 3..1; the source's memory row matches.
+                            if (x >= 1 && x <= w && row >= 1 && row <= 3) {
+                                const std::uint8_t* sp = src.PixelAt(x - 1, row - 1);
+                                if (format == static_cast<int>(PF_BGR24)) {
+                                    want = (sp[c] * a24 + old * b24) >> 8;
+                                } else {
+                                    int alpha = (sp[3] * k) >> 8;
+                                    want = std::min(255, (sp[c] * alpha + old * (256 - alpha)) >> 8);
+                                }
+                            }
+                            ASSERT_EQ(dst.PixelAt(x, row)[c], want)
+                                << "opacity " << opacity << " width " << w << " format " << format << " at "
+                                << x << "," << row << " channel " << c;
+                        }
+            }
+        }
+    }
+}
+
 TEST_F(GuiImage, NoBlendForOtherFormats) {
     guiImage dst, src;
     ASSERT_TRUE(dst.Allocate(2, 2, PF_BGRA32, false));
