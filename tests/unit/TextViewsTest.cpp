@@ -141,9 +141,14 @@ TEST_F(TextViews, AnUnbrokenTokenIsCutWithoutNegativeCounts) {
 }
 
 TEST_F(TextViews, MissingFileOrNoFont) {
+    Skin("scroller.tga", 14, 24);
     guiTextBox* box = Licence("", false);
     EXPECT_FALSE(loaded);
     EXPECT_TRUE(box->lines.empty());
+    EXPECT_TRUE(box->Draw());
+    EXPECT_TRUE(painter.Of(&font.atlas).empty()) << "a missing file: only the scroll bar";
+    EXPECT_EQ(painter.clips.size(), 3u);
+    painter.clips.clear();
     Write("C:\\Media\\license.txt", "text\n");
     guiTextBox noFont;
     noFont.rect = {20, 108, 501, 201};

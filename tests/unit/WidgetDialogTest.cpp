@@ -300,6 +300,9 @@ TEST_F(Widgets, OnlyOneThreadDrawsAtATime) {
     AddTopLevelDialog(&box);
     ShowPage(&page);
     std::thread worker([&] { box.Show("disc", "Brightvale"); });
+    // Show clears the result when it opens: answer only an open box.
+    while (g_modalBox.load() != &box)
+        std::this_thread::yield();
     for (int i = 0; i < 200; ++i) {
         UpdateAll();
         DrawAll();

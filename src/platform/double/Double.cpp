@@ -13,7 +13,6 @@
 #include <climits>
 #include <dlfcn.h>
 #include <cstdlib>
-#include <chrono>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -380,19 +379,14 @@ std::uint32_t TickCount() {
     return Double().ticks;
 }
 void Sleep(std::uint32_t ms) {
-    // Time passes a thousand times faster in the double, but it does pass: a loop that sleeps between
-    // passes under a lock (the modal loop) must leave other threads a moment to take that lock, which
-    // a bare yield does not on a busy machine.
+    // Time does not pass in the double, but other threads get their turn.
     static std::mutex lock;
     {
         std::lock_guard<std::mutex> hold(lock);
         Double().sleptMs += ms;
         Double().ticks += ms;
     }
-    if (ms)
-        std::this_thread::sleep_for(std::chrono::microseconds(ms));
-    else
-        std::this_thread::yield();
+    std::this_thread::yield();
 }
 bool LeftButtonHeld() {
     return Double().leftButtonHeld;
