@@ -168,7 +168,7 @@ int Reader::Next4(Member* m) {
         }
         std::uint16_t nameSize = Le16(h.data() + 26);
         if (nameAt + nameSize > hsize) return kBadData;
-        if (nameSize == 0 || nameSize > kMaxName) return kBadData;
+        if (nameSize == 0) return kBadData;
         Member out;
         out.name.assign(reinterpret_cast<const char*>(h.data() + nameAt), nameSize);
         if (flags & 0x0200) {
@@ -179,6 +179,7 @@ int Reader::Next4(Member* m) {
                 out.name.resize(zero); // the OEM form before the encoded unicode form
         }
         if (out.name.empty() || out.name.find('\0') != std::string::npos) return kBadData;
+        if (out.name.size() > (out.nameIsUtf8 ? kMaxStoredName : kMaxName)) return kBadData;
         out.separator = '\\';
         out.isDir = (flags & 0x00E0) == 0x00E0;
         out.packSize = pack;
@@ -259,7 +260,7 @@ int Reader::Next5(Member* m) {
         std::uint64_t comp = c.Vint();
         out.hostOS = static_cast<std::uint32_t>(c.Vint());
         std::uint64_t nameLen = c.Vint();
-        if (!c.ok || nameLen == 0 || nameLen > kMaxName || nameLen > c.left) return kBadData;
+        if (!c.ok || nameLen == 0 || nameLen > kMaxStoredName || nameLen > c.left) return kBadData;
         out.name.assign(reinterpret_cast<const char*>(c.p), static_cast<std::size_t>(nameLen));
         c.Skip(nameLen);
         if (out.name.find('\0') != std::string::npos) return kBadData;

@@ -43,7 +43,11 @@ struct Member {
     std::uint64_t dataOffset = 0;
 };
 
-constexpr std::size_t kMaxName = 259;   // longer names do not fit the header record's 260 bytes
+// Names longer than 259 bytes as the header record reports them do not fit its 260 bytes. The stored
+// form may be longer (a RAR 4 field carries the encoded unicode form after the OEM form; UTF-8 takes up
+// to four bytes a character): the reader refuses only what cannot fit in any form.
+constexpr std::size_t kMaxName = 259;
+constexpr std::size_t kMaxStoredName = 4 * kMaxName;
 constexpr std::size_t kBlock = 1 << 20; // data is written and reported in blocks of at most 1 MiB
 
 class CrcHelper;

@@ -125,9 +125,15 @@ STANDIN_EXPORT int BV_EXTRACTOR_CALL RARReadHeader(void* archive, HeaderData* he
     int r = a.reader.Next(&m);
     a.hasCurrent = r == kSuccess;
     if (r != kSuccess) return r;
+    // The limit is the record's: the name as reported, whatever its stored form took.
+    std::string reported = standin::RecordName(m);
+    if (reported.empty() || reported.size() > rar::kMaxName) {
+        a.hasCurrent = false;
+        return kBadData;
+    }
     a.current = m;
     CopyName(header->ArcName, a.name);
-    CopyName(header->FileName, standin::RecordName(m));
+    CopyName(header->FileName, reported);
     header->Flags = (m.splitBefore ? kFlagSplitBefore : 0) | (m.splitAfter ? kFlagSplitAfter : 0) |
                     (m.encrypted ? kFlagEncrypted : 0) | (m.solid ? kFlagSolid : 0) |
                     (m.isDir ? kFlagDirectory : 0);
