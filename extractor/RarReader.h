@@ -18,6 +18,9 @@ class Source {
     virtual ~Source() = default;
     virtual std::uint64_t Size() const = 0;
     virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) = 0;
+    // The whole archive in memory (a mapping of the file), or null: data is then read into buffers.
+    // Data written straight from the mapping is copied once, not twice.
+    virtual const std::uint8_t* View() const { return nullptr; }
 };
 
 enum class Format { Unknown, Rar4, Rar5 };
@@ -75,9 +78,10 @@ class Reader {
     std::uint64_t pos = 0;
     bool encryptedHeaders = false;
     bool done = false;
-    // The data CRC of large members is computed on a second thread while the blocks are written.
+    // The data CRC of large members is computed on a second thread while the blocks are written,
+    // from a ring of buffers that lives as long as the reader.
     std::unique_ptr<CrcHelper> helper;
-    std::vector<std::uint8_t> spare;
+    std::vector<std::uint8_t> ring;
 };
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length);

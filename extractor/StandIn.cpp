@@ -30,6 +30,7 @@ struct Archive {
     ProcessDataProc dataProc = nullptr;
     std::string name;
     std::vector<std::uint8_t> buffer;
+    standin::Output output;
 };
 
 void CopyName(char (&to)[260], const std::string& from) {
@@ -60,9 +61,9 @@ int Extract(Archive& a, const rar::Member& m, int operation, const char* destPat
         target.nameIsUtf8 = false;
         target.separator = '\\';
     }
-    int r = standin::MakeFolders(destination, target);
+    int r = a.output.MakeFolders(destination, target);
     if (r != kSuccess || m.isDir) return r;
-    std::unique_ptr<standin::OutputFile> out = standin::CreateOutput(destination, target, &r);
+    std::unique_ptr<standin::OutputFile> out = a.output.Create(destination, target, &r);
     if (!out) return r;
     bool writeFailed = false;
     r = a.reader.ReadData(
