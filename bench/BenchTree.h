@@ -27,7 +27,10 @@ inline Tree MakeTree() {
     const std::size_t sizes[] = {4 << 10, 60 << 10, 700 << 10, 9 << 20, 40 << 20};
     for (int i = 0; t.total < target; ++i) {
         std::size_t size = std::min(sizes[i % 5] + rng() % 4096, target - t.total);
-        t.files.push_back({"f" + std::to_string(i) + ".bin", size});
+        std::string leaf = "f";
+        leaf += std::to_string(i);
+        leaf += ".bin";
+        t.files.push_back({leaf, size});
         t.total += size;
     }
     return t;
@@ -46,7 +49,9 @@ inline bool WriteTree(const Tree& t, const std::string& srcData, const std::stri
     for (auto& [leaf, size] : t.files) {
         std::string path = srcData + sep + leaf;
         std::ofstream(path, std::ios::binary).write(block.data(), static_cast<std::streamsize>(size));
-        w.AddFile("data\\" + leaf, path, 0x21);
+        std::string member = "data\\";
+        member += leaf;
+        w.AddFile(member, path, 0x21);
     }
     return w.Close();
 }

@@ -31,7 +31,13 @@ double Timed(const std::function<bool()>& run) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-bool RunAndWait(std::string commandLine) {
+// xcopy of a folder tree, started as a program and waited for.
+bool Xcopy(const std::string& from, const std::string& to) {
+    std::string commandLine = "xcopy \"";
+    commandLine += from;
+    commandLine += "\" \"";
+    commandLine += to;
+    commandLine += "\" /E /I /Q /Y";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -84,14 +90,9 @@ int main(int argc, char** argv) {
                                       g_bytesDone == static_cast<std::int64_t>(tree.total);
                            }));
         DeleteTree(xout.c_str());
-        xcopy = std::min(xcopy, Timed([&] {
-                             return RunAndWait("xcopy \"" + root + "\\src\" \"" + xout + "\" /E /I /Q /Y");
-                         }));
+        xcopy = std::min(xcopy, Timed([&] { return Xcopy(root + "\\src", xout); }));
         DeleteTree((root + "\\xempty").c_str());
-        start = std::min(start, Timed([&] {
-                             return RunAndWait("xcopy \"" + root + "\\empty\" \"" + root +
-                                               "\\xempty\" /E /I /Q /Y");
-                         }));
+        start = std::min(start, Timed([&] { return Xcopy(root + "\\empty", root + "\\xempty"); }));
     }
     DeleteTree(root.c_str());
     double mib = static_cast<double>(tree.total) / (1 << 20);
