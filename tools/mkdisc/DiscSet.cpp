@@ -397,8 +397,12 @@ bool LayOut(const Inputs& in, const fs::path& work, std::uint64_t block, const M
                             if (it == fixedBytes.end()) {
                                 DiscLayout empty;
                                 std::uint64_t bytes = 0;
-                                if (!layout(n, {}, entries, &empty) || !measure(empty, n, &bytes, &failure))
+                                if (!layout(n, {}, entries, &empty)) {
+                                    failure = *error;
                                     bytes = ~0ull >> 2;
+                                } else if (!measure(empty, n, &bytes, &failure)) {
+                                    bytes = ~0ull >> 2;
+                                }
                                 it = fixedBytes.emplace(key, bytes).first;
                             }
                             return it->second + (n < extra.size() ? extra[n] : 0);
