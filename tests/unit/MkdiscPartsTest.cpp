@@ -1,6 +1,7 @@
 // The parts of mkdisc on their own: package names, the completion of a table, the plan.
 #include "DiscPlan.h"
 #include "PackageNames.h"
+#include "Progress.h"
 #include "StringsFile.h"
 
 #include <gtest/gtest.h>
@@ -80,4 +81,11 @@ TEST(MkdiscParts, PlanCountsWholeBlocks) {
     EXPECT_EQ(discs[1].archives[0].part, 2);
     rules.capacity = 2048 + 1024;
     EXPECT_FALSE(PlanDiscs(packages, rules, &discs, &error));
+}
+
+TEST(MkdiscParts, ProgressLine) {
+    EXPECT_EQ(Progress::Line("disc 2 of 2", 150ull << 20, 300ull << 20, 2.0),
+              "disc 2 of 2: 150 of 300 MiB (50%), 75 MiB/s");
+    EXPECT_EQ(Progress::Line("image 1 of 1", 0, 0, 0.1), "image 1 of 1: 0 of 0 MiB (100%)")
+        << "no rate before it means something";
 }

@@ -167,6 +167,7 @@ bool LayOut(const Inputs& in, const fs::path& work, std::uint64_t block, const M
 
     // Names must fit 260 characters below the default target folder.
     std::string gameDir = english->table->Value("GAME_DIR");
+    set->label = d.label.empty() ? DefaultLabel(gameDir, english->table->Value("APP_TITLE")) : d.label;
     std::size_t prefix = std::strlen("C:\\Program Files (x86)\\") + gameDir.size() + 1;
     TreeRules rules{d.oemCodePage, prefix < 259 ? 259 - prefix : 0};
     std::string probe;
@@ -396,8 +397,12 @@ bool LayOut(const Inputs& in, const fs::path& work, std::uint64_t block, const M
                             if (it == fixedBytes.end()) {
                                 DiscLayout empty;
                                 std::uint64_t bytes = 0;
-                                if (!layout(n, {}, entries, &empty) || !measure(empty, n, &bytes, &failure))
+                                if (!layout(n, {}, entries, &empty)) {
+                                    failure = *error;
                                     bytes = ~0ull >> 2;
+                                } else if (!measure(empty, n, &bytes, &failure)) {
+                                    bytes = ~0ull >> 2;
+                                }
                                 it = fixedBytes.emplace(key, bytes).first;
                             }
                             return it->second + (n < extra.size() ? extra[n] : 0);

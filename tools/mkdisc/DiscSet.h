@@ -42,6 +42,7 @@ struct DiscSet {
     std::uint64_t spaceNeedBytes = 0;
     std::uint64_t payload = 0;      // bytes to be written, for progress
     std::vector<std::string> notes; // what the publisher should know (renamed packages)
+    std::string label;              // volume label of the images, before "_N"
 };
 
 // Reads the inputs and lays the discs out; `work` takes the generated presets. `block` is the unit

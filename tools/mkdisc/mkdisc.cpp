@@ -1,18 +1,24 @@
 // mkdisc: turns a finished game folder, its media folders and a description into disc folders.
 //
-//   mkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR]
+//   mkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR] [--iso]
+//   mkdisc --verify DIR
 //
 // Each disc folder gets its marker (cd1, cd2, ...) and its packages (RAR 4.x, stored members); the
 // first one also the media folders, the main executable, setup.exe and unrar.dll. Files read at the
 // end of an installation (uninstall.exe, the presets, the additional programs, each strings.txt with
 // the package entries) go on every disc, since any disc may be in the drive then. The discs are
-// written aside and moved into place only when all of them are complete.
+// written aside and moved into place only when all of them are complete. With --iso each disc also
+// becomes an image (disc1.iso, ...), planned so that the image, file system included, fits the disc.
+// --verify checks a finished set (folders or images) for what the installer relies on.
 #include "DiscSet.h"
 #include "DiscWriter.h"
+#include "IsoImage.h"
 #include "Progress.h"
+#include "Verify.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -24,36 +30,66 @@ namespace {
 
 struct Options {
     Inputs in;
-    fs::path out;
+    fs::path out, verify;
+    bool iso = false;
 };
 
 int Usage(const char* message) {
     std::fprintf(stderr,
-                 "%s%smkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR]\n"
+                 "%s%smkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR] [--iso]\n"
+                 "       mkdisc --verify DIR\n"
                  "  --game         the finished game folder, as it is to be installed\n"
                  "  --media        the folder holding the media folders (Media, MediaRus, ..., MainMedia)\n"
                  "  --out          where disc1, disc2, ... are made\n"
                  "  --description  disc capacity, packages, main executable, presets, additional programs\n"
-                 "  --programs     folder with setup.exe, unrar.dll and uninstall.exe for the discs\n",
+                 "  --programs     folder with setup.exe, unrar.dll and uninstall.exe for the discs\n"
+                 "  --iso          also an ISO 9660 / Joliet image of each disc (disc1.iso, ...)\n"
+                 "  --verify       check the disc folders or images in DIR; exit 0 when all holds\n",
                  message, *message ? "\n" : "");
     return 2;
 }
 
 bool Make(const Options& o, const fs::path& work, std::vector<std::string>* report, std::string* error) {
     DiscSet set;
-    if (!LayOut(o.in, work, 1, MeasureFolder, &set, error)) return false;
-    Progress progress(set.payload);
+    auto volumeId = [&](std::size_t n) { return set.label + "_" + std::to_string(n + 1); };
+    Measure measure = MeasureFolder;
+    if (o.iso)
+        measure = [&](const DiscLayout& disc, std::size_t n, std::uint64_t* bytes, std::string* why) {
+            return MeasureImage(disc, volumeId(n), bytes, why);
+        };
+    if (!LayOut(o.in, work, o.iso ? kImageBlock : 1, measure, &set, error)) return false;
+    std::uint64_t total = set.payload;
+    if (o.iso)
+        for (std::uint64_t bytes : set.measured)
+            total += bytes;
+    Progress progress(total);
     std::vector<std::string> names;
     for (std::size_t n = 0; n < set.discs.size(); ++n) {
         std::string name = "disc" + std::to_string(n + 1);
-        progress.Stage("disc " + std::to_string(n + 1) + " of " + std::to_string(set.discs.size()));
+        std::string of = " of " + std::to_string(set.discs.size());
+        progress.Stage("disc " + std::to_string(n + 1) + of);
         if (!WriteDisc(set.discs[n], work / name, &progress, error)) return false;
         names.push_back(name);
+        if (o.iso) {
+            progress.Stage("image " + std::to_string(n + 1) + of);
+            std::uint64_t bytes = 0;
+            if (!WriteImage(set.discs[n], work / name, volumeId(n), work / (name + ".iso"), &progress, &bytes,
+                            error))
+                return false;
+            if (bytes > set.description.capacity)
+                return (*error = name + ".iso has " + std::to_string(bytes) +
+                                 " bytes, more than the capacity of " +
+                                 std::to_string(set.description.capacity),
+                        false);
+            names.push_back(name + ".iso");
+            report->push_back(name + ".iso: " + volumeId(n) + ", " + std::to_string(bytes) + " bytes");
+        }
         for (const Archive& a : set.discs[n].archives)
             report->push_back(name + "/" + a.name + ": " + std::to_string(a.members.size()) + " members, " +
                               std::to_string(a.unpacked) + " bytes");
         report->push_back(name + ": " + std::to_string(set.measured[n]) + " of " +
-                          std::to_string(set.description.capacity) + " bytes");
+                          std::to_string(set.description.capacity) + " bytes" +
+                          (o.iso ? " as an image" : ""));
     }
     progress.Finish();
     if (!PutInPlace(work, o.out, names, error)) return false;
@@ -64,6 +100,32 @@ bool Make(const Options& o, const fs::path& work, std::vector<std::string>* repo
     return true;
 }
 
+int Verify(const fs::path& folder) {
+    std::vector<std::vector<std::unique_ptr<DiscView>>> sets;
+    std::string error;
+    if (!DiscView::FindSets(folder, &sets, &error)) {
+        std::printf("%s\nnot verified: the discs cannot be read\n", error.c_str());
+        return 1;
+    }
+    std::vector<std::string> problems;
+    std::size_t discs = 0, packages = 0;
+    for (auto& set : sets) {
+        Progress progress(PackageBytes(set));
+        progress.Stage("checking " + set[0]->name() + (set.size() > 1 ? " to " + set.back()->name() : ""));
+        VerifySet(set, &progress, &problems, &packages);
+        discs += set.size();
+    }
+    std::set<std::string> said;
+    for (auto& line : problems)
+        if (said.insert(line).second) std::printf("%s\n", line.c_str());
+    std::string counts = std::to_string(discs) + " disc(s), " + std::to_string(packages) + " package(s)";
+    if (said.empty())
+        std::printf("verified: %s, all hold\n", counts.c_str());
+    else
+        std::printf("not verified: %zu problem(s) in %s\n", said.size(), counts.c_str());
+    return said.empty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,6 +133,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") return Usage(""), 0;
+        if (a == "--iso") {
+            o.iso = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage(("mkdisc: " + a + " needs a value").c_str());
         fs::path v = argv[++i];
         if (a == "--game")
@@ -83,9 +149,12 @@ int main(int argc, char** argv) {
             o.in.description = v;
         else if (a == "--programs")
             o.in.programs = v;
+        else if (a == "--verify")
+            o.verify = v;
         else
             return Usage(("mkdisc: unknown option " + a).c_str());
     }
+    if (!o.verify.empty()) return Verify(o.verify);
     if (o.in.game.empty() || o.in.media.empty() || o.out.empty())
         return Usage("mkdisc: --game, --media and --out are needed");
 
