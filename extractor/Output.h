@@ -20,10 +20,25 @@ class OutputFile {
     virtual bool Close() = 0;
 };
 
-// destination: folder in the OEM code page (may be empty: the current folder).
-// Creates the member's folders; for a folder member the folder itself. 0 or an error code.
-int MakeFolders(const std::string& destination, const rar::Member& m);
-std::unique_ptr<OutputFile> CreateOutput(const std::string& destination, const rar::Member& m, int* error);
+#if defined(_WIN32)
+using PathString = std::wstring;
+#else
+using PathString = std::string;
+#endif
+
+// The file system side of one archive's extraction. It remembers the last folder it made or found:
+// members come folder by folder, so most of them need no folder checks at all.
+class Output {
+  public:
+    // destination: folder in the OEM code page (may be empty: the current folder).
+    // Creates the member's folders; for a folder member the folder itself. 0 or an error code.
+    int MakeFolders(const std::string& destination, const rar::Member& m);
+    std::unique_ptr<OutputFile> Create(const std::string& destination, const rar::Member& m, int* error);
+
+  private:
+    bool MakePath(const PathString& path);
+    PathString lastFolder;
+};
 
 // The archive opened for reading by its name (ANSI code page).
 std::unique_ptr<rar::Source> OpenArchiveFile(const char* name);

@@ -33,21 +33,6 @@ std::wstring Join(const std::string& destination, const rar::Member& m) {
     return d.back() == L'\\' || d.back() == L'/' ? d + name : d + L"\\" + name;
 }
 
-bool MakePath(const std::wstring& path) {
-    for (std::size_t i = 1; i <= path.size(); ++i) {
-        if (i != path.size() && path[i] != L'\\' && path[i] != L'/') continue;
-        std::wstring part = path.substr(0, i);
-        if (part.size() == 2 && part[1] == L':') continue; // the drive itself
-        DWORD attrs = GetFileAttributesW(part.c_str());
-        if (attrs != INVALID_FILE_ATTRIBUTES) {
-            if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        } else if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            return false;
-        }
-    }
-    return true;
-}
-
 class Win32File : public OutputFile {
   public:
     explicit Win32File(HANDLE h) : handle(h) {}
@@ -117,7 +102,28 @@ std::string RecordName(const rar::Member& m) {
     return s;
 }
 
-int MakeFolders(const std::string& destination, const rar::Member& m) {
+bool Output::MakePath(const std::wstring& path) {
+    if (path == lastFolder) return true;
+    // Below the last folder only the new levels need a look.
+    std::size_t from = 1;
+    if (!lastFolder.empty() && path.size() > lastFolder.size() &&
+        (path[lastFolder.size()] == L'\\' || path[lastFolder.size()] == L'/') &&
+        path.compare(0, lastFolder.size(), lastFolder) == 0)
+        from = lastFolder.size() + 1;
+    for (std::size_t i = from; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != L'\\' && path[i] != L'/') continue;
+        std::wstring part = path.substr(0, i);
+        if (part.size() == 2 && part[1] == L':') continue; // the drive itself
+        if (CreateDirectoryW(part.c_str(), nullptr)) continue;
+        // It may be there already (or be a file, which is not a folder).
+        DWORD attrs = GetFileAttributesW(part.c_str());
+        if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    }
+    lastFolder = path;
+    return true;
+}
+
+int Output::MakeFolders(const std::string& destination, const rar::Member& m) {
     std::wstring path = Join(destination, m);
     if (!m.isDir) {
         std::size_t slash = path.find_last_of(L"\\/");
@@ -127,12 +133,30 @@ int MakeFolders(const std::string& destination, const rar::Member& m) {
     return MakePath(path) ? extractor::kSuccess : extractor::kECreate;
 }
 
-std::unique_ptr<OutputFile> CreateOutput(const std::string& destination, const rar::Member& m, int* error) {
+std::unique_ptr<OutputFile> Output::Create(const std::string& destination, const rar::Member& m, int* error) {
     std::wstring path = Join(destination, m);
-    // An existing file is replaced, also when it is read-only.
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE h =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    auto create = [&] {
+        return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    };
+    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    HANDLE h = create();
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        // An existing read-only, hidden or system file is replaced too: its attributes go first, and
+        // come back when the create still fails.
+        DWORD attrs = GetFileAttributesW(path.c_str());
+        if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY) && (attrs & blocking) &&
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+            h = create();
+            if (h == INVALID_HANDLE_VALUE) SetFileAttributesW(path.c_str(), attrs);
+        }
+    } else if (h != INVALID_HANDLE_VALUE) {
+        // A system that replaced such a file without asking (Wine run by root) may have kept its
+        // attributes: the member is an ordinary file.
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & blocking))
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
     if (h == INVALID_HANDLE_VALUE) {
         *error = extractor::kECreate;
         return nullptr;

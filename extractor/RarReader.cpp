@@ -4,13 +4,13 @@
 
 #include "engine/ExtractorApi.h"
 
-#include <cstring>
-#include <vector>
-#if !defined(_WIN32)
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <pthread.h>
-#endif
+#include <vector>
 #if defined(BV_HAVE_LIBDEFLATE)
 #include <libdeflate.h>
 #else
@@ -168,7 +168,7 @@ int Reader::Next4(Member* m) {
         }
         std::uint16_t nameSize = Le16(h.data() + 26);
         if (nameAt + nameSize > hsize) return kBadData;
-        if (nameSize == 0 || nameSize > kMaxName) return kBadData;
+        if (nameSize == 0) return kBadData;
         Member out;
         out.name.assign(reinterpret_cast<const char*>(h.data() + nameAt), nameSize);
         if (flags & 0x0200) {
@@ -179,6 +179,7 @@ int Reader::Next4(Member* m) {
                 out.name.resize(zero); // the OEM form before the encoded unicode form
         }
         if (out.name.empty() || out.name.find('\0') != std::string::npos) return kBadData;
+        if (out.name.size() > (out.nameIsUtf8 ? kMaxStoredName : kMaxName)) return kBadData;
         out.separator = '\\';
         out.isDir = (flags & 0x00E0) == 0x00E0;
         out.packSize = pack;
@@ -259,7 +260,7 @@ int Reader::Next5(Member* m) {
         std::uint64_t comp = c.Vint();
         out.hostOS = static_cast<std::uint32_t>(c.Vint());
         std::uint64_t nameLen = c.Vint();
-        if (!c.ok || nameLen == 0 || nameLen > kMaxName || nameLen > c.left) return kBadData;
+        if (!c.ok || nameLen == 0 || nameLen > kMaxStoredName || nameLen > c.left) return kBadData;
         out.name.assign(reinterpret_cast<const char*>(c.p), static_cast<std::size_t>(nameLen));
         c.Skip(nameLen);
         if (out.name.find('\0') != std::string::npos) return kBadData;
@@ -295,68 +296,81 @@ int Reader::Next5(Member* m) {
     }
 }
 
-#if !defined(_WIN32)
+// The data CRC of a large member, computed on a second thread while the main thread writes. Blocks
+// are handed over in batches: waking a sleeping thread costs more than the CRC of a block (a virtual
+// processor that went idle must be interrupted), so it happens once a batch, not once a block.
+constexpr std::uint64_t kMapHelperBytes = 256 * 1024; // smaller mapped members are checked in line
+
+struct CrcJob {
+    const std::uint8_t* data;
+    std::size_t length;
+};
+
 class CrcHelper {
   public:
+    static constexpr int kBatch = 4; // blocks a hand-over
+    static constexpr int kRing = 8;  // buffers: one batch is written while the one before is checked
+
     ~CrcHelper() {
         if (!started) return;
         {
             std::lock_guard<std::mutex> hold(lock);
             quit = true;
         }
-        wake.notify_all();
+        work.notify_one();
         pthread_join(thread, nullptr);
     }
     bool Start() { return started = pthread_create(&thread, nullptr, &CrcHelper::Main, this) == 0; }
-    void Submit(const std::uint8_t* data, std::size_t length) {
+    // Only while no batch is pending.
+    void Submit(const CrcJob* batch, int count) {
         {
             std::lock_guard<std::mutex> hold(lock);
-            job = data;
-            jobLength = length;
+            std::copy(batch, batch + count, jobs);
+            jobCount = count;
             busy = true;
         }
-        wake.notify_all();
+        work.notify_one();
     }
     void Wait() {
         std::unique_lock<std::mutex> hold(lock);
-        wake.wait(hold, [this] { return !busy; });
+        done.wait(hold, [this] { return !busy; });
+        cancel = false;
     }
-    std::uint32_t crc = 0;
+    // Ends the pending batch early (its CRC is then of no use).
+    void Cancel() {
+        cancel = true;
+        Wait();
+    }
+    std::uint32_t crc = 0; // read and set only while no batch is pending
 
   private:
     static void* Main(void* self) {
         auto* h = static_cast<CrcHelper*>(self);
         std::unique_lock<std::mutex> hold(h->lock);
         for (;;) {
-            h->wake.wait(hold, [h] { return h->busy || h->quit; });
+            h->work.wait(hold, [h] { return h->busy || h->quit; });
             if (h->quit) return nullptr;
-            const std::uint8_t* data = h->job;
-            std::size_t length = h->jobLength;
             hold.unlock();
-            std::uint32_t c = Crc32(h->crc, data, length);
+            std::uint32_t c = h->crc;
+            // In blocks, so that a stop is seen soon.
+            for (int i = 0; i < h->jobCount; ++i)
+                for (std::size_t at = 0; at < h->jobs[i].length && !h->cancel; at += kBlock)
+                    c = Crc32(c, h->jobs[i].data + at, std::min(kBlock, h->jobs[i].length - at));
             hold.lock();
             h->crc = c;
             h->busy = false;
-            h->wake.notify_all();
+            h->done.notify_one();
         }
     }
     pthread_t thread{};
     bool started = false;
     std::mutex lock;
-    std::condition_variable wake;
-    const std::uint8_t* job = nullptr;
-    std::size_t jobLength = 0;
+    std::condition_variable work, done;
+    CrcJob jobs[kBatch] = {};
+    int jobCount = 0;
     bool busy = false, quit = false;
+    std::atomic<bool> cancel{false};
 };
-#else
-class CrcHelper {
-  public:
-    bool Start() { return false; }
-    void Submit(const std::uint8_t*, std::size_t) {}
-    void Wait() {}
-    std::uint32_t crc = 0;
-};
-#endif
 
 Reader::Reader(Source& source) : src(source) {}
 Reader::~Reader() = default;
@@ -367,32 +381,72 @@ int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_
     if (m.dataOffset > size || m.packSize > size - m.dataOffset) return kBadData;
     std::uint64_t left = m.packSize, at = m.dataOffset;
     std::uint32_t crc = 0;
-    if (left > bufferSize && !helper) {
-        helper = std::make_unique<CrcHelper>();
-        if (!helper->Start())
-            helper.reset();
-        else
-            spare.resize(bufferSize);
-    }
-    if (left > bufferSize && helper && spare.size() == bufferSize) {
-        // Two buffers: while one block is written, the other's CRC is computed.
-        std::uint8_t* buffers[2] = {buffer, spare.data()};
-        helper->crc = 0;
-        bool pending = false;
-        for (int i = 0; left > 0; ++i) {
-            std::uint8_t* b = buffers[i & 1];
-            std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
-            bool read = src.ReadAt(at, b, n);
-            if (pending) helper->Wait();
-            if (!read) return kBadData;
-            helper->Submit(b, n);
-            pending = true;
-            if (!sink(b, n)) {
-                helper->Wait();
+    if (const std::uint8_t* view = src.View()) {
+        // Straight from the mapping: the blocks are written from it while the helper runs through the
+        // same bytes. Small members are checked in line: a hand-over would cost more than their CRC.
+        const std::uint8_t* data = view + m.dataOffset;
+        if (left > kMapHelperBytes && !helper) {
+            helper = std::make_unique<CrcHelper>();
+            if (!helper->Start()) helper.reset();
+        }
+        bool beside = left > kMapHelperBytes && helper;
+        if (beside) {
+            helper->crc = 0;
+            CrcJob job{data, static_cast<std::size_t>(left)};
+            helper->Submit(&job, 1);
+        }
+        for (std::uint64_t done = 0; done < left;) {
+            std::size_t n = static_cast<std::size_t>(left - done < bufferSize ? left - done : bufferSize);
+            if (!beside) crc = Crc32(crc, data + done, n);
+            if (!sink(data + done, n)) {
+                if (beside) helper->Cancel();
                 return kUnknown;
             }
+            done += n;
+        }
+        if (beside) {
+            helper->Wait();
+            crc = helper->crc;
+        }
+        if (m.packSize != m.unpSize) return kBadData;
+        if (m.hasCrc && crc != m.crc) return kBadData;
+        return kSuccess;
+    }
+    // Members of a batch or less are checked in line: a hand-over would only add the wake-up.
+    const std::uint64_t batchBytes = static_cast<std::uint64_t>(CrcHelper::kBatch) * bufferSize;
+    if (left > batchBytes && !helper) {
+        helper = std::make_unique<CrcHelper>();
+        if (!helper->Start()) helper.reset();
+    }
+    if (left > batchBytes && helper) {
+        // The ring is kept for the archive's later members.
+        if (ring.size() != CrcHelper::kRing * bufferSize) ring.assign(CrcHelper::kRing * bufferSize, 0);
+        helper->crc = 0;
+        CrcJob pending[CrcHelper::kBatch];
+        int count = 0;
+        bool busy = false;
+        for (std::size_t i = 0; left > 0; ++i) {
+            std::uint8_t* b = ring.data() + (i % CrcHelper::kRing) * bufferSize;
+            std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
+            // A batch in hand is waited for before leaving: it reads the ring.
+            if (!src.ReadAt(at, b, n)) {
+                if (busy) helper->Wait();
+                return kBadData;
+            }
+            if (!sink(b, n)) {
+                if (busy) helper->Wait();
+                return kUnknown;
+            }
+            pending[count++] = {b, n};
             at += n;
             left -= n;
+            if (count == CrcHelper::kBatch || left == 0) {
+                // The batch before must be done: its buffers are the next ones read into.
+                if (busy) helper->Wait();
+                helper->Submit(pending, count);
+                busy = true;
+                count = 0;
+            }
         }
         helper->Wait();
         crc = helper->crc;

@@ -18,6 +18,9 @@ class Source {
     virtual ~Source() = default;
     virtual std::uint64_t Size() const = 0;
     virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) = 0;
+    // The whole archive in memory (a mapping of the file), or null: data is then read into buffers.
+    // Data written straight from the mapping is copied once, not twice.
+    virtual const std::uint8_t* View() const { return nullptr; }
 };
 
 enum class Format { Unknown, Rar4, Rar5 };
@@ -43,7 +46,11 @@ struct Member {
     std::uint64_t dataOffset = 0;
 };
 
-constexpr std::size_t kMaxName = 259;   // longer names do not fit the header record's 260 bytes
+// Names longer than 259 bytes as the header record reports them do not fit its 260 bytes. The stored
+// form may be longer (a RAR 4 field carries the encoded unicode form after the OEM form; UTF-8 takes up
+// to four bytes a character): the reader refuses only what cannot fit in any form.
+constexpr std::size_t kMaxName = 259;
+constexpr std::size_t kMaxStoredName = 4 * kMaxName;
 constexpr std::size_t kBlock = 1 << 20; // data is written and reported in blocks of at most 1 MiB
 
 class CrcHelper;
@@ -71,9 +78,10 @@ class Reader {
     std::uint64_t pos = 0;
     bool encryptedHeaders = false;
     bool done = false;
-    // The data CRC of large members is computed on a second thread while the blocks are written.
+    // The data CRC of large members is computed on a second thread while the blocks are written,
+    // from a ring of buffers that lives as long as the reader.
     std::unique_ptr<CrcHelper> helper;
-    std::vector<std::uint8_t> spare;
+    std::vector<std::uint8_t> ring;
 };
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length);

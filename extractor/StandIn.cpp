@@ -30,6 +30,7 @@ struct Archive {
     ProcessDataProc dataProc = nullptr;
     std::string name;
     std::vector<std::uint8_t> buffer;
+    standin::Output output;
 };
 
 void CopyName(char (&to)[260], const std::string& from) {
@@ -60,9 +61,9 @@ int Extract(Archive& a, const rar::Member& m, int operation, const char* destPat
         target.nameIsUtf8 = false;
         target.separator = '\\';
     }
-    int r = standin::MakeFolders(destination, target);
+    int r = a.output.MakeFolders(destination, target);
     if (r != kSuccess || m.isDir) return r;
-    std::unique_ptr<standin::OutputFile> out = standin::CreateOutput(destination, target, &r);
+    std::unique_ptr<standin::OutputFile> out = a.output.Create(destination, target, &r);
     if (!out) return r;
     bool writeFailed = false;
     r = a.reader.ReadData(
@@ -125,9 +126,15 @@ STANDIN_EXPORT int BV_EXTRACTOR_CALL RARReadHeader(void* archive, HeaderData* he
     int r = a.reader.Next(&m);
     a.hasCurrent = r == kSuccess;
     if (r != kSuccess) return r;
+    // The limit is the record's: the name as reported, whatever its stored form took.
+    std::string reported = standin::RecordName(m);
+    if (reported.empty() || reported.size() > rar::kMaxName) {
+        a.hasCurrent = false;
+        return kBadData;
+    }
     a.current = m;
     CopyName(header->ArcName, a.name);
-    CopyName(header->FileName, standin::RecordName(m));
+    CopyName(header->FileName, reported);
     header->Flags = (m.splitBefore ? kFlagSplitBefore : 0) | (m.splitAfter ? kFlagSplitAfter : 0) |
                     (m.encrypted ? kFlagEncrypted : 0) | (m.solid ? kFlagSolid : 0) |
                     (m.isDir ? kFlagDirectory : 0);

@@ -7,6 +7,7 @@ packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-dejavu-core
     libunrar5 unrar rar
+    libisofs-dev xorriso
 )
 missing=()
 for p in "${packages[@]}"; do

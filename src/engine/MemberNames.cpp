@@ -6,18 +6,33 @@
 
 namespace {
 
+// Windows counts COM and LPT followed by a superscript one, two or three as devices too. The
+// superscripts as they arrive: UTF-8 (RAR 5 names), the OEM code pages that have them (850: FB FD
+// FC; 437: FD) and the ANSI code pages (B9 B2 B3) of the recorded names.
+bool IsDeviceDigit(const std::string& rest) {
+    if (rest.size() == 1) {
+        unsigned char c = static_cast<unsigned char>(rest[0]);
+        return (c >= '0' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3 || c == 0xFB || c == 0xFC ||
+               c == 0xFD;
+    }
+    return rest == "\xC2\xB9" || rest == "\xC2\xB2" || rest == "\xC2\xB3";
+}
+
 bool IsDevice(std::string component) {
-    // A device name counts with any extension: "nul.txt" opens NUL too.
+    // A device name counts with any extension, and with blanks before it: "nul.txt" and "CON .txt"
+    // open the device too.
     std::size_t dot = component.find('.');
     if (dot != std::string::npos) component.resize(dot);
+    while (!component.empty() && component.back() == ' ')
+        component.pop_back();
     for (char& c : component)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* d : kDevices)
         if (component == d) return true;
-    return component.size() == 4 &&
+    return component.size() > 3 &&
            (component.compare(0, 3, "COM") == 0 || component.compare(0, 3, "LPT") == 0) &&
-           component[3] >= '0' && component[3] <= '9';
+           IsDeviceDigit(component.substr(3));
 }
 
 } // namespace

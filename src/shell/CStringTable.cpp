@@ -54,7 +54,6 @@ void CStringTable::Reset() {
     values.clear();
     pool[0] = u'\0';
     poolUsed = 1;
-    narrow[0] = '\0';
 }
 
 const char16_t* CStringTable::Store(const char16_t* s, std::size_t length) {
@@ -122,6 +121,9 @@ const char16_t* CStringTable::Find(const char* key) const {
 }
 
 const char* CStringTable::GetText(const char* key) {
+    // One buffer for each thread: a caption looked up by the worker does not overwrite the text a
+    // page of the main thread is still reading.
+    thread_local char narrow[kNarrowBytes];
     const char16_t* value = Find(key);
     if (!value) return "";
     std::string s = text::Fit(os::WideToAnsi(value), kNarrowBytes);

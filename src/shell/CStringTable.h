@@ -16,7 +16,8 @@ class CStringTable {
 
     // False when the file cannot be opened; the table is then unchanged.
     bool Load(const char* path);
-    // The value in the ANSI code page (valid until the next narrow lookup); "" for a missing key.
+    // The value in the ANSI code page (valid until the calling thread's next narrow lookup); "" for a
+    // missing key. The worker and the main thread may look up at the same time.
     const char* GetText(const char* key);
     // The value in the pool (valid until the next load); the empty string for a missing key.
     const char16_t* GetWideText(const char* key) const;
@@ -41,7 +42,6 @@ class CStringTable {
     std::vector<const char16_t*> values;
     char16_t pool[kPoolChars];
     std::size_t poolUsed;
-    char narrow[kNarrowBytes];
 };
 
 extern CStringTable g_strings;

@@ -3,6 +3,7 @@
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
+#include "shell/Text.h"
 
 #include <cstring>
 
@@ -37,7 +38,9 @@ const char* ReadInstallDir() {
     std::string value;
     if (reg::ReadString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", &value) != reg::ReadResult::Ok)
         return nullptr;
-    std::memcpy(buffer, value.c_str(), value.size() + 1);
+    // A value of the buffer's full size has no room left for the zero: it loses its last character.
+    std::string fitted = text::Fit(value, sizeof buffer);
+    std::memcpy(buffer, fitted.c_str(), fitted.size() + 1);
     return buffer;
 }
 

@@ -81,12 +81,9 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
     return 0;
 }
 
-int RunInstance(void* instance, const char* commandLine) {
-    (void)instance;
-    std::string modulePath = os::ModulePath();
-    CommandLine args = ParseCommandLine(commandLine);
-    if (!args.hasCDPath) return FirstInstance(modulePath, commandLine);
+} // namespace
 
+std::optional<int> PrepareRelaunchedInstance(const CommandLine& args, const std::string& modulePath) {
     // The copy in the temporary folder, and the library beside it, are not needed once Windows
     // restarts (a later start from the disc copies them anew): they go then.
     std::string temp = os::TempPath();
@@ -112,6 +109,17 @@ int RunInstance(void* instance, const char* commandLine) {
         std::string marker = text::Fit(std::string(installDir) + "\\" + addinst::kFileName, text::kMaxPath);
         if (addinst::IsComplete(marker.c_str())) return 0;
     }
+    return std::nullopt;
+}
+
+namespace {
+
+int RunInstance(void* instance, const char* commandLine) {
+    (void)instance;
+    std::string modulePath = os::ModulePath();
+    CommandLine args = ParseCommandLine(commandLine);
+    if (!args.hasCDPath) return FirstInstance(modulePath, commandLine);
+    if (std::optional<int> code = PrepareRelaunchedInstance(args, modulePath)) return *code;
     // The window, the wizard and the main loop take over here.
     return 0;
 }

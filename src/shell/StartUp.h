@@ -2,6 +2,7 @@
 // folder; the relaunched instance runs the installation.
 #pragma once
 
+#include <optional>
 #include <string>
 
 struct CommandLine {
@@ -18,5 +19,10 @@ std::string RelaunchArguments(const char* commandLine, const char* drive);
 
 // True for the relaunched copy: a "$$$" file directly in the temporary folder.
 bool IsTemporaryCopy(const std::string& modulePath, const std::string& tempFolder);
+
+// Steps of the relaunched instance before its window: the current folder, the recorded disc and, for
+// the additional installation, InstallDir and the marker. The exit code when the instance ends here;
+// none when the window and the wizard take over.
+std::optional<int> PrepareRelaunchedInstance(const CommandLine& args, const std::string& modulePath);
 
 int SetupMain(void* instance, const char* commandLine);

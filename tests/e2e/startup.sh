@@ -76,8 +76,12 @@ expect_eq "without InstallDir ends with 1" "$rc" 1
 mkdir -p "$WINEPREFIX/drive_c/Games/Brightvale"
 printf '\001%.0s' $(seq 16) >"$WINEPREFIX/drive_c/Games/Brightvale/addinstf.bin"
 "$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
-rc=$(run_setup "$work/e2e-add2.log" -AdditionalInstall -CDPath 'D:')
+# Wine's file trace shows that the ending comes from reading the marker.
+rc=$(WINEDEBUG=-all,+file "$BV_WINE" 'D:\setup.exe' -AdditionalInstall -CDPath 'D:' >"$work/e2e-add2.log" 2>&1
+    echo $?)
+"$BV_WINESERVER" -w
 expect_eq "with a complete marker ends with 0" "$rc" 0
+expect_true "the marker is read" grep -qiF 'C:\\Games\\Brightvale\\addinstf.bin' "$work/e2e-add2.log"
 
 echo "no disc, the user answers No"
 new_world nodisc

@@ -36,14 +36,24 @@ TEST_F(Paths, MakeDirsWideReportsTheLastCreation) {
 
 TEST_F(Paths, FreeDiskBytes) {
     D().freeBytes['C'] = 5ull << 30;
+    D().freeBytes['E'] = 7ull << 30;
     EXPECT_EQ(FreeDiskBytes("C:\\Games\\Brightvale"), 5ull << 30);
+    EXPECT_EQ(FreeDiskBytes("e:/Games"), 7ull << 30);
+    EXPECT_EQ(D().freeSpaceRoots, (std::vector<std::string>{"Ex C:\\", "Ex e:/"}))
+        << "the system is asked about the root: the target folder need not exist yet";
+    D().freeSpaceRoots.clear();
     EXPECT_EQ(FreeDiskBytes("Games\\Brightvale"), 0u) << "a relative path tells no disk";
+    EXPECT_EQ(FreeDiskBytes("C:"), 0u);
+    EXPECT_TRUE(D().freeSpaceRoots.empty()) << "and the system is not asked";
     EXPECT_EQ(FreeDiskBytes("Q:\\x"), 0u) << "a failed call gives 0";
     D().hasFreeSpaceEx = false;
+    D().freeSpaceRoots.clear();
     D().legacySectorsPerCluster = 8;
     D().legacyBytesPerSector = 512;
     D().legacyFreeClusters = 2u << 20; // 8 GiB: the product does not fit 32 bits
-    EXPECT_EQ(FreeDiskBytes("C:\\"), 8ull << 30);
+    EXPECT_EQ(FreeDiskBytes("C:\\Games"), 8ull << 30);
+    EXPECT_EQ(D().freeSpaceRoots, (std::vector<std::string>{"Legacy C:"}))
+        << "without the Ex function, the old one gets the drive alone";
 }
 
 TEST_F(Paths, FindDiscMarkerOnlyTriesCdromDrives) {

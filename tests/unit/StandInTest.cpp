@@ -1,5 +1,6 @@
 // Our stand-in library on its own: its entry points, what it refuses, and hostile archives given to
 // its reader.
+#include "support/RarBytes.h"
 #include "support/World.h"
 
 #include "Rar4Writer.h"
@@ -10,6 +11,7 @@
 #include <dlfcn.h>
 
 using namespace extractor;
+using namespace rarbytes;
 
 namespace {
 
@@ -24,51 +26,6 @@ class MemorySource : public rar::Source {
     }
     std::string data;
 };
-
-std::string Vint(std::uint64_t v) {
-    std::string s;
-    do {
-        std::uint8_t b = v & 0x7F;
-        v >>= 7;
-        if (v) b |= 0x80;
-        s += static_cast<char>(b);
-    } while (v);
-    return s;
-}
-
-std::string Le32(std::uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[i] = static_cast<char>(v >> (8 * i));
-    return s;
-}
-
-// A RAR 5 block: CRC, size and the given header fields.
-std::string Block5(const std::string& fields) {
-    std::string sized = Vint(fields.size()) + fields;
-    return Le32(rar::Crc32(0, sized.data(), sized.size())) + sized;
-}
-
-const std::string kSig5("Rar!\x1A\x07\x01\x00", 8);
-
-std::string Main5() {
-    return Block5(Vint(1) + Vint(0) + Vint(0));
-}
-std::string End5() {
-    return Block5(Vint(5) + Vint(0) + Vint(0));
-}
-
-// A stored RAR 5 file block with its data; extra is the extra area.
-std::string File5(const std::string& name, const std::string& data, std::uint64_t compression = 0,
-                  const std::string& extra = "", std::uint64_t blockFlags = 0) {
-    std::uint32_t crc = rar::Crc32(0, data.data(), data.size());
-    std::string fields = Vint(2) + Vint(0x0002 | blockFlags | (extra.empty() ? 0 : 0x0001));
-    if (!extra.empty()) fields += Vint(extra.size());
-    fields += Vint(data.size());
-    fields += Vint(0x0004) + Vint(data.size()) + Vint(0x20) + Le32(crc) + Vint(compression) + Vint(0) +
-              Vint(name.size()) + name + extra;
-    return Block5(fields) + data;
-}
 
 int ReadAll(const std::string& bytes, std::vector<rar::Member>* members = nullptr) {
     MemorySource src(bytes);
@@ -133,6 +90,19 @@ class StandInLibrary : public World {
         lib.close(h);
         return codes;
     }
+    // The code of RARReadHeader for the archive's first member, and its name.
+    int FirstHeader(const std::string& archive, std::string* name) {
+        OpenArchiveData open{};
+        open.ArcName = const_cast<char*>(archive.c_str());
+        open.OpenMode = kOpenExtract;
+        void* h = lib.open(&open);
+        if (!h) return static_cast<int>(open.OpenResult) + 1000;
+        HeaderData header{};
+        int r = lib.readHeader(h, &header);
+        if (r == kSuccess) *name = header.FileName;
+        lib.close(h);
+        return r;
+    }
     StandIn lib;
 };
 
@@ -151,7 +121,11 @@ TEST_F(StandInLibrary, RefusesNamesThatLeaveTheDestination) {
                              "CON",
                              "sub\\aux.log",
                              "LPT9",
-                             "..."};
+                             "...",
+                             "CON .txt",
+                             "sub\\COM\xC2\xB9", // superscript one in UTF-8
+                             "LPT\xFC.log",      // superscript three in code page 850
+                             "com\xFD"};
     fs::path dest = root / "dest";
     fs::create_directories(dest);
     for (const char* name : hostile) {
@@ -168,6 +142,36 @@ TEST_F(StandInLibrary, RefusesNamesThatLeaveTheDestination) {
         std::ifstream in(e.path(), std::ios::binary);
         EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}), "evil") << e.path();
     }
+}
+
+TEST_F(StandInLibrary, TheNameLimitCountsTheNameAsReported) {
+    // A Cyrillic path of 115 characters: its OEM form fits the record, the stored field does not,
+    // because it carries the encoded unicode form after a zero.
+    std::string folder(57, '\xAE'), file(57, '\xE2');
+    std::string field = folder + "\\" + file + std::string(1, '\0') + std::string(150, '\x04');
+    ASSERT_GT(field.size(), 259u);
+    std::string path = Save("cyrillic.rar", Main4() + File4(field, "long", 0x0200) + End4());
+    std::vector<std::string> names;
+    EXPECT_EQ(ExtractAll(path, root / "dest", &names), std::vector<int>{kSuccess});
+    EXPECT_EQ(names, std::vector<std::string>{folder + "/" + file});
+    std::ifstream in(root / "dest" / folder / file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "long");
+
+    // 259 bytes as reported is the most the record holds, in either format; 260 is bad data.
+    std::string longest = std::string(200, 'a') + "\\" + std::string(58, 'b'), name;
+    EXPECT_EQ(FirstHeader(Save("259.rar", Main4() + File4(longest, "x") + End4()), &name), kSuccess);
+    EXPECT_EQ(name.size(), 259u);
+    EXPECT_EQ(FirstHeader(Save("260.rar", Main4() + File4(longest + "b", "x") + End4()), &name), kBadData);
+    EXPECT_EQ(
+        FirstHeader(Save("u260.rar",
+                         Main4() + File4(longest + "b" + std::string(1, '\0') + "enc", "x", 0x0200) + End4()),
+                    &name),
+        kBadData);
+    std::string longest5 = std::string(200, 'a') + "/" + std::string(58, 'b');
+    EXPECT_EQ(FirstHeader(Save("5-259.rar", kSig5 + Main5() + File5(longest5, "x") + End5()), &name),
+              kSuccess);
+    EXPECT_EQ(FirstHeader(Save("5-260.rar", kSig5 + Main5() + File5(longest5 + "b", "x") + End5()), &name),
+              kBadData);
 }
 
 TEST_F(StandInLibrary, UnsupportedMembersGiveTheDocumentedCodes) {
@@ -224,15 +228,47 @@ TEST_F(StandInLibrary, DataCallbackGetsEveryBlockAndCanStop) {
 }
 
 TEST_F(StandInLibrary, LargeMembersAreCheckedToo) {
-    // Members of several blocks have their CRC computed beside the writing: a flipped byte still shows.
-    std::string big(3500000, 'q');
-    std::string archive = kSig5 + Main5() + File5("big.bin", big) + End5();
-    std::string good = Save("good.rar", archive);
-    archive[archive.size() - End5().size() - 1000] ^= 0x20;
-    std::string bad = Save("bad.rar", archive);
-    EXPECT_EQ(ExtractAll(good, root / "g", nullptr), std::vector<int>{kSuccess});
-    EXPECT_EQ(fs::file_size(root / "g" / "big.bin"), 3500000u);
-    EXPECT_EQ(ExtractAll(bad, root / "b", nullptr), std::vector<int>{kBadData});
+    // Members of more than a batch of blocks have their CRC computed beside the writing, in a ring of
+    // buffers that this member goes round more than once: a flipped byte still shows, wherever it is.
+    std::string big(10 * 1000 * 1000 + 7, 'q');
+    for (std::size_t i = 0; i < big.size(); i += 4093)
+        big[i] = static_cast<char>(i / 4093);
+    std::string archive = kSig5 + Main5() + File5("big.bin", big) + File5("next.txt", "n") + End5();
+    std::size_t data = archive.find(big);
+    ASSERT_NE(data, std::string::npos);
+    EXPECT_EQ(ExtractAll(Save("good.rar", archive), root / "g", nullptr),
+              (std::vector<int>{kSuccess, kSuccess}));
+    std::ifstream in(root / "g" / "big.bin", std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == big);
+    for (std::size_t at : {std::size_t{5}, std::size_t{4500000}, big.size() - 1}) {
+        std::string bad = archive;
+        bad[data + at] ^= 0x20;
+        EXPECT_EQ(ExtractAll(Save("bad.rar", bad), root / "b", nullptr),
+                  (std::vector<int>{kBadData, kSuccess}))
+            << at;
+    }
+}
+
+TEST_F(StandInLibrary, StoppingALargeMemberEndsCleanly) {
+    static int blocks;
+    blocks = 0;
+    std::string path = Save("big.rar", kSig5 + Main5() + File5("big.bin", std::string(10 << 20, 's')) +
+                                           File5("small.txt", "small") + End5());
+    OpenArchiveData open{};
+    open.ArcName = path.data();
+    open.OpenMode = kOpenExtract;
+    void* h = lib.open(&open);
+    ASSERT_NE(h, nullptr);
+    lib.setData(h, [](unsigned char*, int) -> int { return ++blocks < 6 ? 1 : 0; });
+    HeaderData header{};
+    std::string dest = (root / "out").string();
+    ASSERT_EQ(lib.readHeader(h, &header), kSuccess);
+    EXPECT_EQ(lib.processFile(h, kExtract, dest.data(), nullptr), kUnknown) << "stopped in the second batch";
+    EXPECT_EQ(blocks, 6);
+    lib.setData(h, nullptr);
+    ASSERT_EQ(lib.readHeader(h, &header), kSuccess);
+    EXPECT_EQ(lib.processFile(h, kExtract, dest.data(), nullptr), kSuccess) << "the archive goes on";
+    EXPECT_EQ(lib.close(h), kSuccess);
 }
 
 TEST_F(StandInLibrary, BadArchivesAreRefusedAtOpen) {
@@ -260,8 +296,8 @@ TEST(RarReader, HostileArchivesEndInAnErrorCode) {
                          Vint(0) + Vint(0) + Vint(5) + "a.txt";
     huge += Block5(fields) + "hello";
     EXPECT_EQ(ReadAll(huge), kBadData);
-    // A name beyond 259 bytes.
-    EXPECT_EQ(ReadAll(kSig5 + Main5() + File5(std::string(300, 'n'), "x") + End5()), kBadData);
+    // A name longer than any name the record could report (four UTF-8 bytes for each of 259).
+    EXPECT_EQ(ReadAll(kSig5 + Main5() + File5(std::string(4 * 259 + 1, 'n'), "x") + End5()), kBadData);
     // A header size of zero would not move the reader on.
     std::string zero = kSig5 + Main5() + Le32(rar::Crc32(0, "\0", 1)) + std::string("\0", 1);
     EXPECT_EQ(ReadAll(zero), kBadData);
@@ -291,15 +327,108 @@ TEST(RarReader, Rar4HeadersAreChecked) {
     ASSERT_EQ(members.size(), 1u);
     EXPECT_EQ(members[0].name, "a.txt");
     EXPECT_TRUE(members[0].stored);
-    for (std::size_t cut = 0; cut < good.size(); ++cut)
-        EXPECT_NE(ReadAll(good.substr(0, cut)), -1) << cut;
+    // Signature 7, archive header 13, file header 37 with its data 5, end block 7.
+    const std::size_t member = 20, data = member + 37, end = data + 5;
+    ASSERT_EQ(good.size(), end + 7);
+    for (std::size_t cut = 0; cut < good.size(); ++cut) {
+        members.clear();
+        int r = ReadAll(good.substr(0, cut), &members);
+        // An archive may end between blocks; a cut inside a block is damage.
+        int expected = cut < member ? kBadArchive : cut == member || cut == end ? kEndArchive : kBadData;
+        EXPECT_EQ(r, expected) << cut;
+        EXPECT_EQ(members.size(), cut >= data ? 1u : 0u) << cut;
+    }
     // A header size smaller than the block's own fields.
     std::string small = good;
-    small[20 + 5] = 3;
-    small[20 + 6] = 0;
+    small[member + 5] = 3;
+    small[member + 6] = 0;
     EXPECT_EQ(ReadAll(small), kBadData);
     // A name size running past the header.
     std::string name = good;
-    name[20 + 26] = static_cast<char>(0xFF);
+    name[member + 26] = static_cast<char>(0xFF);
     EXPECT_EQ(ReadAll(name), kBadData);
+    // A flipped byte anywhere in a header fails its CRC.
+    for (std::size_t at : {std::size_t{10}, member + 2, member + 30, end + 3}) {
+        std::string flipped = good;
+        flipped[at] ^= 0x10;
+        EXPECT_EQ(ReadAll(flipped), kBadData) << at;
+    }
+}
+
+TEST(RarReader, Rar4MembersOver4GiB) {
+    // A sparse file a little over 4 GiB: the sizes need the high halves of the header. The archive
+    // goes to memory where there is a memory file system: 4 GiB through a disk's cache is slow.
+    std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/bv-large.XXXXXX" : "/tmp/bv-large.XXXXXX";
+    fs::path dir = mkdtemp(pattern.data());
+    const std::uint64_t size = (4ull << 30) + 5;
+    {
+        std::ofstream big(dir / "big.bin", std::ios::binary);
+        big.seekp(static_cast<std::streamoff>(size - 5));
+        big << "tail!";
+    }
+    ASSERT_EQ(fs::file_size(dir / "big.bin"), size);
+    std::string archive = (dir / "large.rar").string();
+    Rar4Writer w;
+    ASSERT_TRUE(w.Open(archive));
+    ASSERT_TRUE(w.AddFile("big.bin", (dir / "big.bin").string(), 0x21));
+    fs::remove(dir / "big.bin");
+    ASSERT_TRUE(w.AddBytes("after.txt", "after", 0x21));
+    ASSERT_TRUE(w.Close()) << w.error();
+
+    FILE* f = std::fopen(archive.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    struct FileSource : rar::Source {
+        FILE* f;
+        std::uint64_t size;
+        std::uint64_t Size() const override { return size; }
+        bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
+            return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+                   std::fread(buffer, 1, length, f) == length;
+        }
+    } src;
+    src.f = f;
+    src.size = fs::file_size(archive);
+    rar::Reader reader(src);
+    ASSERT_EQ(reader.Open(), kSuccess);
+    rar::Member m;
+    ASSERT_EQ(reader.Next(&m), kSuccess);
+    EXPECT_EQ(m.name, "big.bin");
+    EXPECT_EQ(m.unpSize, size);
+    EXPECT_EQ(m.packSize, size);
+    std::vector<std::uint8_t> buffer(rar::kBlock);
+    std::uint64_t seen = 0;
+    std::string last;
+    EXPECT_EQ(reader.ReadData(
+                  m,
+                  [&](const std::uint8_t* data, std::size_t n) {
+                      seen += n;
+                      last.assign(reinterpret_cast<const char*>(data), n);
+                      return true;
+                  },
+                  buffer.data(), buffer.size()),
+              kSuccess)
+        << "the CRC of all 4 GiB";
+    EXPECT_EQ(seen, size);
+    EXPECT_EQ(last.substr(last.size() - 5), "tail!");
+    ASSERT_EQ(reader.Next(&m), kSuccess) << "the next header is found past the 4 GiB";
+    EXPECT_EQ(m.name, "after.txt");
+    EXPECT_EQ(m.unpSize, 5u);
+    EXPECT_EQ(reader.Next(&m), kEndArchive);
+    std::fclose(f);
+    fs::remove_all(dir);
+}
+
+TEST(RarReader, LargeMembersReadIntoBuffersAreChecked) {
+    // A source that cannot be mapped: the blocks go round the ring of buffers, the CRC beside them.
+    std::string big(3 * 1000 * 1000 + 11, 'r');
+    for (std::size_t i = 0; i < big.size(); i += 777)
+        big[i] = static_cast<char>(i);
+    std::string archive = kSig5 + Main5() + File5("big.bin", big) + End5();
+    std::size_t data = archive.find(big);
+    EXPECT_EQ(ReadAll(archive), kEndArchive);
+    for (std::size_t at : {std::size_t{0}, std::size_t{1500000}, big.size() - 1}) {
+        std::string bad = archive;
+        bad[data + at] ^= 0x01;
+        EXPECT_EQ(ReadAll(bad), kBadData) << at;
+    }
 }

@@ -4,6 +4,8 @@
 #include "shell/StartUp.h"
 #include "engine/AddInstallMarker.h"
 
+#include <optional>
+
 class StartUp : public World {
   protected:
     void SetUp() override {
@@ -148,11 +150,37 @@ TEST_F(StartUp, TheTemporaryCopyGoesAtTheNextRestart) {
 
 TEST_F(StartUp, AdditionalInstallation) {
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
-    EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall -CDPath D:"), 1) << "no InstallDir";
-    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\Brightvale");
-    Write("C:\\Games\\Brightvale\\addinstf.bin", std::string(16, '\x01'));
-    EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall -CDPath D:"), 0);
+    CommandLine additional = ParseCommandLine("-AdditionalInstall -CDPath D:");
+    EXPECT_EQ(PrepareRelaunchedInstance(additional, "C:\\Temp\\$$$1.tmp"), 1) << "no InstallDir";
+    EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall -CDPath D:"), 1);
     EXPECT_TRUE(g_installer.additionalInstall);
+
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\Brightvale");
+    EXPECT_EQ(PrepareRelaunchedInstance(additional, "C:\\Temp\\$$$1.tmp"), std::nullopt)
+        << "no marker: the additional installation runs";
+    Write("C:\\Games\\Brightvale\\addinstf.bin", std::string(15, '\x01') + "\x02");
+    EXPECT_EQ(PrepareRelaunchedInstance(additional, "C:\\Temp\\$$$1.tmp"), std::nullopt)
+        << "an incomplete marker: it runs";
+    Write("C:\\Games\\Brightvale\\addinstf.bin", std::string(16, '\x01'));
+    EXPECT_EQ(PrepareRelaunchedInstance(additional, "C:\\Temp\\$$$1.tmp"), 0)
+        << "a complete marker: the instance ends with 0";
+    EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall -CDPath D:"), 0);
+    EXPECT_EQ(PrepareRelaunchedInstance(ParseCommandLine(" -CDPath D:"), "C:\\Temp\\$$$1.tmp"), std::nullopt)
+        << "without -AdditionalInstall the marker does not matter";
+    EXPECT_FALSE(g_installer.additionalInstall);
+    EXPECT_TRUE(D().boxes.empty());
+}
+
+TEST_F(StartUp, InstallDirFillingTheWholeBufferIsCut) {
+    // 260 bytes without a terminating zero: exactly the size of the buffer values are read into.
+    D().registry["hkcu\\software\\orelwick\\brightvale"]["installdir"] =
+        os::testdouble::RegValue{os::kRegSz, "C:\\" + std::string(257, 'g')};
+    const char* dir = ReadInstallDir();
+    ASSERT_NE(dir, nullptr);
+    EXPECT_EQ(std::string(dir), "C:\\" + std::string(256, 'g')) << "259 characters and the zero";
+    D().registry["hkcu\\software\\orelwick\\brightvale"]["installdir"] =
+        os::testdouble::RegValue{os::kRegSz, std::string("C:\\Games\0", 9)};
+    EXPECT_STREQ(ReadInstallDir(), "C:\\Games");
 }
 
 TEST_F(StartUp, MarkerCompleteness) {

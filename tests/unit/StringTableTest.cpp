@@ -2,7 +2,9 @@
 
 #include "shell/Text.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 class StringTable : public World {
   protected:
@@ -116,4 +118,26 @@ TEST_F(StringTable, LongLinesAreReadInPiecesOf2047) {
 TEST_F(StringTable, NarrowLookupIsCutAtTheBuffer) {
     LoadStrings("K " + std::string(300, 'z') + "\n");
     EXPECT_EQ(std::strlen(g_strings.GetText("K")), 255u);
+}
+
+TEST_F(StringTable, NarrowLookupsFromTwoThreads) {
+    // The worker reads captions while the main thread reads page texts: each gets its own value,
+    // whole, and it stays put until that thread's next narrow lookup.
+    LoadStrings("CAPTION " + std::string(250, 'c') + "\nPAGE " + std::string(120, 'p') + "\n");
+    std::atomic<int> wrong{0};
+    auto look = [&](const char* key, char c, std::size_t length) {
+        for (int i = 0; i < 20000; ++i) {
+            const char* value = g_strings.GetText(key);
+            for (int k = 0; k < 3; ++k)
+                if (std::strlen(value) != length || value[0] != c || value[length - 1] != c) ++wrong;
+        }
+    };
+    std::thread worker(look, "CAPTION", 'c', 250);
+    look("PAGE", 'p', 120);
+    worker.join();
+    EXPECT_EQ(wrong.load(), 0);
+    const char* first = g_strings.GetText("PAGE");
+    std::string kept = first;
+    std::thread([] { g_strings.GetText("CAPTION"); }).join();
+    EXPECT_EQ(std::string(first), kept) << "another thread's lookup leaves this thread's text alone";
 }

@@ -32,6 +32,10 @@ TEST(Files, FindDiscMarkerOnlyTriesCdromDrives) {
 TEST(Files, FreeDiskBytes) {
     EXPECT_GT(FreeDiskBytes("C:\\"), 0u);
     EXPECT_EQ(FreeDiskBytes("C:\\windows"), FreeDiskBytes("C:\\")) << "only the root counts";
+    // The target folder does not exist yet when the space is checked: the system would fail on it.
+    ULARGE_INTEGER avail;
+    ASSERT_FALSE(GetDiskFreeSpaceExA("C:\\bv missing\\Brightvale\\", &avail, nullptr, nullptr));
+    EXPECT_GT(FreeDiskBytes("C:\\bv missing\\Brightvale"), 0u) << "the root is asked, not the path";
     SetCurrentDirectoryA("C:\\");
     EXPECT_EQ(FreeDiskBytes("windows"), 0u) << "a relative path";
 }

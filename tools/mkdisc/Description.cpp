@@ -22,6 +22,31 @@ bool ParseSize(const std::string& text, std::uint64_t* bytes) {
     return true;
 }
 
+bool LabelIsUsable(const std::string& label) {
+    if (label.empty() || label.size() > 14) return false;
+    for (char c : label)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    return true;
+}
+
+std::string DefaultLabel(const std::string& gameDir, const std::string& appTitle) {
+    std::string source = gameDir.substr(
+        gameDir.find_last_of("\\/") == std::string::npos ? 0 : gameDir.find_last_of("\\/") + 1);
+    if (source.empty()) source = appTitle;
+    std::string label;
+    for (char c : source) {
+        if (label.size() == 14) break;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            label += c;
+        else if (!label.empty() && label.back() != '_')
+            label += '_';
+    }
+    while (!label.empty() && label.back() == '_')
+        label.pop_back();
+    return label.empty() ? "GAME" : label;
+}
+
 bool ParseDescription(const std::string& text, const std::string& baseDir, Description* out,
                       std::string* error) {
     Description d;
@@ -63,6 +88,10 @@ bool ParseDescription(const std::string& text, const std::string& baseDir, Descr
         } else if (key == "companion") {
             if (args.size() != 1) return fail("companion takes one file");
             d.companions.push_back(args[0]);
+        } else if (key == "label") {
+            if (args.size() != 1 || !LabelIsUsable(args[0]))
+                return fail("label takes one name of at most 14 characters A-Z, 0-9 and _, like BRIGHTVALE");
+            d.label = args[0];
         } else if (key == "oem-codepage") {
             if (args.size() != 1) return fail("oem-codepage takes one code page, like CP437");
             d.oemCodePage = args[0];

@@ -25,12 +25,18 @@ struct Description {
     std::vector<Additional> additional;
     std::vector<std::string> companions; // more files for every disc
     std::string oemCodePage = "CP437";   // member names are stored in it
+    std::string label;                   // volume label of the images: LABEL_1, LABEL_2, ...
     std::string baseDir;                 // folder of the description file: relative paths start there
 };
 
 // Parses the description; false with a message naming the line on a mistake.
 bool ParseDescription(const std::string& text, const std::string& baseDir, Description* out,
                       std::string* error);
+// A volume label: A-Z, 0-9 and '_', at most 14 characters, so that with "_N" it fits the 16
+// characters of a Joliet label.
+bool LabelIsUsable(const std::string& label);
+// The label of a set without one: the last part of GAME_DIR (or APP_TITLE) in those characters.
+std::string DefaultLabel(const std::string& gameDir, const std::string& appTitle);
 // Sizes like "650M", "4G", "123456".
 bool ParseSize(const std::string& text, std::uint64_t* bytes);
 

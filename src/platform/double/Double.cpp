@@ -28,6 +28,21 @@ void Reset() {
     Double() = State();
 }
 
+void UseLeadBytesOf(int codePage) {
+    auto& lead = Double().leadBytes;
+    lead.fill(false);
+    auto range = [&](int from, int to) {
+        for (int c = from; c <= to; ++c)
+            lead[static_cast<std::size_t>(c)] = true;
+    };
+    if (codePage == 932) {
+        range(0x81, 0x9F);
+        range(0xE0, 0xFC);
+    } else if (codePage == 936 || codePage == 949 || codePage == 950) {
+        range(0x81, 0xFE);
+    }
+}
+
 static std::string Lower(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -331,6 +346,7 @@ std::uint32_t DriveType(const char* root) {
 
 int FreeSpaceEx(const char* root, std::uint64_t* availableToCaller) {
     if (!Double().hasFreeSpaceEx) return -1;
+    Double().freeSpaceRoots.push_back(std::string("Ex ") + root);
     if (std::strlen(root) < 3 || root[1] != ':' || !IsSep(root[2])) return 0;
     auto it = Double().freeBytes.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
     if (it == Double().freeBytes.end()) return 0;
@@ -339,6 +355,7 @@ int FreeSpaceEx(const char* root, std::uint64_t* availableToCaller) {
 }
 
 bool FreeSpaceLegacy(const char* root, std::uint32_t* spc, std::uint32_t* bps, std::uint32_t* freeClusters) {
+    Double().freeSpaceRoots.push_back(std::string("Legacy ") + root);
     if (std::strlen(root) < 2 || root[1] != ':') return false;
     *spc = Double().legacySectorsPerCluster;
     *bps = Double().legacyBytesPerSector;
@@ -394,8 +411,8 @@ bool LeftButtonHeld() {
 void SetIBeamCursor() {
     ++Double().ibeamCursorSets;
 }
-bool IsLeadByte(unsigned char) {
-    return false;
+bool IsLeadByte(unsigned char c) {
+    return Double().leadBytes[c];
 }
 std::string LastErrorText() {
     return Double().lastErrorText;

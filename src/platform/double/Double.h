@@ -3,6 +3,7 @@
 
 #include "platform/Os.h"
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <map>
@@ -47,6 +48,7 @@ struct State {
     // free space
     bool hasFreeSpaceEx = true;
     std::map<char, std::uint64_t> freeBytes;
+    std::vector<std::string> freeSpaceRoots; // "Ex ROOT" / "Legacy ROOT", as the system was asked
     std::uint32_t legacySectorsPerCluster = 8, legacyBytesPerSector = 512, legacyFreeClusters = 1000;
     // system
     std::uint32_t platformId = 2, majorVersion = 6;
@@ -57,6 +59,8 @@ struct State {
     std::uint32_t ticks = 0;
     std::uint32_t sleptMs = 0;
     std::string lastErrorText;
+    // lead bytes of the ANSI code page (none: the double's ANSI code page 1251 has no double bytes)
+    std::array<bool, 256> leadBytes{};
     // pointer: the left button's state as GetKeyState reports it, and I-beam cursor requests
     bool leftButtonHeld = false;
     int ibeamCursorSets = 0;
@@ -116,6 +120,8 @@ int DoubleGlyphHeight(int pointSize, bool bold);
 
 State& Double();
 void Reset();
+// The lead bytes of a code page's double-byte characters (932, 936, 949, 950); none for the others.
+void UseLeadBytesOf(int codePage);
 // Host path of a Windows path under the current drive map; "" when its drive is not mapped.
 std::string HostPath(const std::string& windowsPath);
 std::string ToUtf8(const std::u16string& s);
