@@ -247,6 +247,8 @@ TEST_F(Widgets, OnlyOneThreadDrawsAtATime) {
     AddTopLevelDialog(&box);
     ShowPage(&page);
     std::thread worker([&] { box.Show("disc", "Brightvale"); });
+    while (g_modalBox.load() != &box) // Show clears the result: answer only once it is open
+        std::this_thread::yield();
     for (int i = 0; i < 200; ++i) {
         UpdateAll();
         DrawAll();
