@@ -13,6 +13,7 @@
 #include <climits>
 #include <dlfcn.h>
 #include <cstdlib>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -197,6 +198,7 @@ std::string GetCurrentDir() {
 }
 
 FILE* OpenFile(const char* path, const char* mode) {
+    ++Double().fileOpens;
     std::string host = HostPath(path);
     if (host.empty()) return nullptr;
     std::string m;
@@ -378,14 +380,25 @@ std::uint32_t TickCount() {
     return Double().ticks;
 }
 void Sleep(std::uint32_t ms) {
-    // Time does not pass in the double, but other threads get their turn.
+    // Time passes a thousand times faster in the double, but it does pass: a loop that sleeps between
+    // passes under a lock (the modal loop) must leave other threads a moment to take that lock, which
+    // a bare yield does not on a busy machine.
     static std::mutex lock;
     {
         std::lock_guard<std::mutex> hold(lock);
         Double().sleptMs += ms;
         Double().ticks += ms;
     }
-    std::this_thread::yield();
+    if (ms)
+        std::this_thread::sleep_for(std::chrono::microseconds(ms));
+    else
+        std::this_thread::yield();
+}
+bool LeftButtonHeld() {
+    return Double().leftButtonHeld;
+}
+void SetIBeamCursor() {
+    ++Double().ibeamCursorSets;
 }
 bool IsLeadByte(unsigned char) {
     return false;
