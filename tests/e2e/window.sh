@@ -44,17 +44,19 @@ wait_window() {
     return 1
 }
 
-# ended_with PID: waits up to 20 s for the process; prints its exit code, or "running"
+# ended_with PID: waits up to 20 s for the process and sets RC to its exit code, or "running". Run in
+# this shell, not in a command substitution: only this shell can still wait for a process that has
+# already ended.
 ended_with() {
+    RC=running
     for _ in $(seq 100); do
         if ! kill -0 "$1" 2>/dev/null; then
             wait "$1"
-            echo $?
+            RC=$?
             return
         fi
         sleep 0.2
     done
-    echo running
 }
 
 shot() { sleep "${2:-1}"; import -window root "$shots/$1.png" 2>/dev/null; }
@@ -134,7 +136,8 @@ click 100 350
 echo "Exit"
 sleep 1
 click 100 185
-expect_eq "Exit ends the program with 0" "$(ended_with "$SETUP")" 0
+ended_with "$SETUP"
+expect_eq "Exit ends the program with 0" "$RC" 0
 SETUP=
 
 echo "minimising stops drawing"
@@ -164,7 +167,8 @@ wait_window 'Orelwick engine' >/dev/null
 # active installer sees the game.
 sleep 1
 xdotool mousemove 1020 760 click 1
-expect_eq "the installer ends with 0" "$(ended_with "$SETUP")" 0
+ended_with "$SETUP"
+expect_eq "the installer ends with 0" "$RC" 0
 SETUP=
 kill "$game" 2>/dev/null
 wine_stop
@@ -182,7 +186,8 @@ shot box-yes 1.5
 click 208 327
 shot box-no 1.5
 click 359 327
-expect_eq "OK, YES, NO give 1, 3, 4" "$(ended_with "$SETUP")" 134
+ended_with "$SETUP"
+expect_eq "OK, YES, NO give 1, 3, 4" "$RC" 134
 SETUP=
 wine_stop
 
@@ -210,7 +215,8 @@ if [ -n "$box" ]; then
     eval "$(xdotool getwindowgeometry --shell "$box")"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 22)) click 1 # its OK button
 fi
-expect_eq "OK ends the program with 1" "$(ended_with "$SETUP")" 1
+ended_with "$SETUP"
+expect_eq "OK ends the program with 1" "$RC" 1
 SETUP=
 
 echo "    screenshots: $shots"
