@@ -15,11 +15,13 @@ while read -r name size depth; do
     svg=$src/${name%.tga}.svg
     mkdir -p "$out/$(dirname "$name")"
     rsvg-convert -w "$w" -h "$h" -o "$tmp/x.png" "$svg"
+    # ImageMagick writes TGA rows in the order it holds them, top row first, under a header that
+    # says bottom-left origin: flipped first, the file's rows run bottom-up as the header says.
     if [ "$depth" = 24 ]; then
         # Opaque: whatever is transparent shows the backdrop colour.
-        "$convert" "$tmp/x.png" -background '#112a33' -alpha remove -alpha off -type TrueColor -depth 8 \
+        "$convert" "$tmp/x.png" -flip -background '#112a33' -alpha remove -alpha off -type TrueColor -depth 8 \
             -compress None "$out/$name"
     else
-        "$convert" "$tmp/x.png" -alpha on -type TrueColorAlpha -depth 8 -compress None "$out/$name"
+        "$convert" "$tmp/x.png" -flip -alpha on -type TrueColorAlpha -depth 8 -compress None "$out/$name"
     fi
 done <"$src/skins.txt"

@@ -1,4 +1,6 @@
-// Wizard page wndProgress; built on the toolkit's dialog once that exists.
+// Progress page: the extraction's progress bar and Cancel.
 #pragma once
 
-class wndProgress {};
+#include "gui/guiDialog.h"
+
+class wndProgress : public guiDialog {};

@@ -1,4 +1,14 @@
-// Wizard page wndSelLang; built on the toolkit's dialog once that exists.
+// Language page: picks the media folder of a language, then the welcome page.
 #pragma once
 
-class wndSelLang {};
+#include "gui/guiButton.h"
+#include "gui/guiDialog.h"
+
+class wndSelLang : public guiDialog {
+  public:
+    bool Create() override;
+
+    guiButton* languageButtons[5] = {};
+    guiButton* exitButton = nullptr;
+    guiMouseTracker* rows = nullptr;
+};

@@ -25,12 +25,15 @@ new_world() {
     wine_drive d "$disc" cdrom
 }
 
-# run_setup LOG ARGS...: runs D:\setup.exe, waits for every process of the prefix; prints the exit code
+# run_setup LOG ARGS...: runs D:\setup.exe and prints its exit code; the relaunched copy it may have
+# started (which opens the wizard and waits) is ended with the prefix.
 run_setup() {
     local log=$1
     shift
     WINEDEBUG=-all,+process "$BV_WINE" 'D:\setup.exe' "$@" >"$log" 2>&1
     local rc=$?
+    sleep 2
+    "$BV_WINESERVER" -k 2>/dev/null
     "$BV_WINESERVER" -w
     echo "$rc"
 }

@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# The installer's window under Wine on Xvfb, on the sample discs: the welcome page and its skin, the
+# row highlight, the licence page and its scrolling, Decline, Exit, the skinned boxes answered by
+# clicks, minimising, the engine window, and the maintenance flow without its string table.
+set -u
+top=$(cd "$(dirname "$0")/../.." && pwd)
+. "$top/tests/support/wine.sh"
+. "$top/tests/support/check.sh"
+work=${BV_WORK:-$top/build/wine}
+bin=$top/build/win64/bin
+disc=$top/build/discs/disc1
+shots=$work/window-shots
+mkdir -p "$work" "$shots"
+[ -f "$disc/setup.exe" ] || bash "$top/scripts/make-discs.sh" >"$work/window-discs.log" 2>&1
+wine_template "$work/template"
+bv_display || exit 1
+SETUP=
+trap '[ -n "$SETUP" ] && kill "$SETUP" 2>/dev/null; wine_stop; bv_display_stop' EXIT
+
+product='HKCU\SOFTWARE\Orelwick\Brightvale'
+X0=237 # the wizard's corner on a 1024 x 768 screen
+Y0=164
+
+new_world() {
+    wine_prefix "$work/template" "$work/window-$1"
+    wine_drive d "$disc" cdrom
+    "$BV_WINE" reg add "$product" /v ExeCDPath /t REG_SZ /d 'D:' /f >/dev/null 2>&1
+}
+
+# start_setup: the relaunched instance started directly, so that its exit code is ours to read.
+start_setup() {
+    "$BV_WINE" 'D:\setup.exe' -CDPath D: >/dev/null 2>&1 &
+    SETUP=$!
+}
+
+# wait_window NAME: the id of a visible window of that exact title, waiting up to 20 s.
+wait_window() {
+    local w
+    for _ in $(seq 100); do
+        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+        [ -n "$w" ] && { echo "$w"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+
+# ended_with PID: waits up to 20 s for the process and sets RC to its exit code, or "running". Run in
+# this shell, not in a command substitution: only this shell can still wait for a process that has
+# already ended.
+ended_with() {
+    RC=running
+    for _ in $(seq 100); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            RC=$?
+            return
+        fi
+        sleep 0.2
+    done
+}
+
+shot() { sleep "${2:-1}"; import -window root "$shots/$1.png" 2>/dev/null; }
+# click X Y: at a point of the wizard
+click() { xdotool mousemove $((X0 + $1)) $((Y0 + $2)) click 1; }
+# mae A B: normalised mean absolute error of two images of the same size (0 = equal)
+mae() { compare -metric MAE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/'; }
+# crop SHOT W H X Y: a region of a screenshot, written beside it
+crop() { convert "$shots/$1.png" -crop "$2x$3+$4+$5" +repage "$shots/$1-$2x$3+$4+$5.png"; echo "$shots/$1-$2x$3+$4+$5.png"; }
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+pixel() { convert "$shots/$1.png" -format "%[pixel:p{$2,$3}]" info:; }
+
+# The welcome page as the skins compose it: background, label picture, the logo on top. ImageMagick
+# reads a TGA's rows in file order, bottom row first: each is flipped upright.
+m=$disc/Media
+tga() { echo "( $m/$1 -flip )"; }
+# shellcheck disable=SC2046
+convert $(tga back_install.tga) $(tga text_install.tga) -geometry +0+121 -composite \
+    $(tga logoR.tga) -geometry +0+0 -composite -alpha off "$shots/reference-welcome.png"
+
+echo "the welcome page"
+new_world main
+start_setup
+win=$(wait_window 'Brightvale Setup')
+expect_true "the window titled from APP_TITLE appears" test -n "$win"
+xdotool mousemove 5 5
+shot welcome 2
+e=$(mae "$(crop welcome 550 440 $X0 $Y0)" "$shots/reference-welcome.png")
+# The toolkit blends with alpha / 256 where ImageMagick divides by 255: a level or two on the
+# label's soft edges, a mean error far below 0.01; another page or a shifted skin is above 0.04.
+expect_true "the wizard at (237, 164) shows the welcome skin (mean error $e)" below "$e" 0.01
+expect_eq "the screen around it is RGB(17, 42, 51)" "$(pixel welcome 5 300)" "srgb(17,42,51)"
+expect_eq "above it too" "$(pixel welcome 600 100)" "srgb(17,42,51)"
+expect_eq "and right of it" "$(pixel welcome 1000 300)" "srgb(17,42,51)"
+
+echo "hovering a row"
+xdotool mousemove $((X0 + 100)) $((Y0 + 125))
+shot hover 1
+band=$(mae "$(crop hover 540 19 $((X0 + 10)) $((Y0 + 118)))" "$(crop welcome 540 19 $((X0 + 10)) $((Y0 + 118)))")
+expect_true "the Install row shows its highlight (change $band)" above "$band" 0.02
+rest=$(mae "$(crop hover 550 100 $X0 $((Y0 + 240)))" "$(crop welcome 550 100 $X0 $((Y0 + 240)))")
+expect_true "the rest of the page is unchanged" below "$rest" 0.001
+
+echo "the licence page"
+click 100 125
+shot licence 1.5
+convert "$m/back_license.tga" -flip -crop 320x90+230+5 +repage "$shots/reference-licence-band.png"
+convert "$m/back_install.tga" -flip -crop 320x90+230+5 +repage "$shots/reference-welcome-band.png"
+lb=$(crop licence 320 90 $((X0 + 230)) $((Y0 + 5)))
+e=$(mae "$lb" "$shots/reference-licence-band.png")
+expect_true "Install shows the licence page's title band (mean error $e)" below "$e" 0.01
+e=$(mae "$lb" "$shots/reference-welcome-band.png")
+expect_true "not the welcome page's ($e)" above "$e" 0.02
+# The slider's thumb sits at the top of the scroll bar, right of the text.
+xdotool mousemove $((X0 + 512)) $((Y0 + 114)) mousedown 1
+sleep 0.3
+for dy in 20 40 60 80; do xdotool mousemove $((X0 + 512)) $((Y0 + 114 + dy)); sleep 0.1; done
+xdotool mouseup 1
+xdotool mousemove 5 5
+shot scrolled 1
+t=$(mae "$(crop scrolled 470 180 $((X0 + 30)) $((Y0 + 115)))" "$(crop licence 470 180 $((X0 + 30)) $((Y0 + 115)))")
+expect_true "dragging the slider scrolls the text (change $t)" above "$t" 0.005
+click 100 350
+shot declined 1.5
+xdotool mousemove 5 5
+shot declined 1
+e=$(mae "$(crop declined 550 440 $X0 $Y0)" "$shots/reference-welcome.png")
+expect_true "Decline returns to the welcome page ($e)" below "$e" 0.01
+click 100 125
+xdotool mousemove 5 5
+shot again 1.5
+t=$(mae "$(crop again 470 180 $((X0 + 30)) $((Y0 + 115)))" "$(crop scrolled 470 180 $((X0 + 30)) $((Y0 + 115)))")
+expect_true "Install again shows the licence where it was left ($t)" below "$t" 0.001
+click 100 350
+
+echo "Exit"
+sleep 1
+click 100 185
+ended_with "$SETUP"
+expect_eq "Exit ends the program with 0" "$RC" 0
+SETUP=
+
+echo "minimising stops drawing"
+cp "$bin/window_ctl.exe" "$work/window-main/drive_c/window_ctl.exe"
+start_setup
+wait_window 'Brightvale Setup' >/dev/null
+sleep 2
+cpu() { awk '{ print $14 + $15 }' "/proc/$SETUP/stat"; }
+c0=$(cpu); sleep 2; c1=$(cpu)
+"$BV_WINE" 'C:\window_ctl.exe' minimize >/dev/null 2>&1
+sleep 1
+c2=$(cpu); sleep 2; c3=$(cpu)
+"$BV_WINE" 'C:\window_ctl.exe' restore >/dev/null 2>&1
+sleep 1
+c4=$(cpu); sleep 2; c5=$(cpu)
+echo "    CPU ticks in 2 s: active $((c1 - c0)), minimised $((c3 - c2)), restored $((c5 - c4))"
+expect_true "active, the loop draws without pause" test $((c1 - c0)) -ge 50
+expect_true "minimised, it neither draws nor spins" test $((c3 - c2)) -le 10
+expect_true "restored, it draws again" test $((c5 - c4)) -ge 50
+
+echo "the game's engine window ends the installer"
+cp "$bin/Brightvale.exe" "$work/window-main/drive_c/Brightvale.exe"
+"$BV_WINE" 'C:\Brightvale.exe' >/dev/null 2>&1 &
+game=$!
+wait_window 'Orelwick engine' >/dev/null
+# The game's window took the activation: a click on the installer's backdrop gives it back, and the
+# active installer sees the game.
+sleep 1
+xdotool mousemove 1020 760 click 1
+ended_with "$SETUP"
+expect_eq "the installer ends with 0" "$RC" 0
+SETUP=
+kill "$game" 2>/dev/null
+wine_stop
+
+echo "skinned boxes answered by clicks"
+new_world boxes
+cp "$bin/show_boxes.exe" "$work/window-boxes/drive_c/show_boxes.exe"
+"$BV_WINE" 'C:\show_boxes.exe' >/dev/null 2>&1 &
+SETUP=$!
+wait_window 'Brightvale Setup' >/dev/null
+xdotool mousemove 5 5
+shot box-ok 2
+click 281 327
+shot box-yes 1.5
+click 208 327
+shot box-no 1.5
+click 359 327
+ended_with "$SETUP"
+expect_eq "OK, YES, NO give 1, 3, 4" "$RC" 134
+SETUP=
+wine_stop
+
+echo "maintenance without its string table"
+new_world maintenance
+mkdir -p "$WINEPREFIX/drive_c/Games/Brightvale"
+touch "$WINEPREFIX/drive_c/Games/Brightvale/install.log" "$WINEPREFIX/drive_c/Games/Brightvale/uninstall.exe"
+"$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
+"$BV_WINE" reg add "$product" /v MediaDir /t REG_SZ /d 'MediaFran' /f >/dev/null 2>&1
+# Once with the window channel traced, for the text of the box; once plainly, for the exit code.
+WINEDEBUG=-all,+win "$BV_WINE" 'D:\setup.exe' -CDPath D: >"$work/window-maintenance.log" 2>&1 &
+SETUP=$!
+box=$(wait_window 'Installation')
+expect_true "a system box captioned with the first title appears" test -n "$box"
+shot maintenance-box 1
+expect_true "it says the string table cannot be loaded" \
+    grep -aq 'Cannot load string table. Application will terminate.' "$work/window-maintenance.log"
+kill "$SETUP" 2>/dev/null
+wine_stop
+sleep 1
+start_setup
+box=$(wait_window 'Installation')
+sleep 1
+if [ -n "$box" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$box")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 22)) click 1 # its OK button
+fi
+ended_with "$SETUP"
+expect_eq "OK ends the program with 1" "$RC" 1
+SETUP=
+
+echo "    screenshots: $shots"
+summary e2e-window
