@@ -102,6 +102,16 @@ bool CInstallJournal::MakeDirs(const std::string& path) {
     return made;
 }
 
+void CInstallJournal::NoteMissingTarget() {
+    std::vector<std::string> missing; // deepest first
+    for (std::string p = target; !p.empty() && !created.count(JournalKey(p)) && Lookup(p) == 0; p = Parent(p))
+        missing.push_back(p);
+    for (std::size_t i = missing.size(); i-- > 0;) {
+        created.insert(JournalKey(missing[i]));
+        records.push_back({Record::Folder, missing[i], std::string()});
+    }
+}
+
 void CInstallJournal::NoteMissingParents(const std::string& path) {
     std::vector<std::string> missing; // deepest first
     std::string targetKey = JournalKey(target);
@@ -176,6 +186,8 @@ bool CInstallJournal::PreparePackage(const char* package) {
         ShowInfo("Cannot process package: %s.", package);
         return false;
     }
+    // The library makes the target folder if it is not there yet.
+    NoteMissingTarget();
     std::string base = target;
     if (!base.empty() && base.back() != '\\') base += '\\';
     for (const PackageMember& m : members) {

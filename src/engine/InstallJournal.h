@@ -41,7 +41,9 @@ class CInstallJournal {
     void Reset();
 
   private:
-    // Records path and every missing folder above it, up to the target, as created.
+    // Records the target and the folders above it that are missing, as created.
+    void NoteMissingTarget();
+    // Records every missing folder above path, up to the target, as created.
     void NoteMissingParents(const std::string& path);
     bool KeepAside(const std::string& path);
 

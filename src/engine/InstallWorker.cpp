@@ -89,6 +89,8 @@ unsigned InstallWorker() {
     }
     g_bytesTotal = total;
     g_bytesDone = 0;
+    // Started without the checks (as the tests do), the record begins here.
+    if (JournalKey(g_journal.Target()) != JournalKey(in.gameDir)) g_journal.Begin(in.gameDir);
     std::string targetOem = text::Fit(os::AnsiToOemText(in.gameDir.c_str()), text::kMaxPath - 1);
 
     for (unsigned i = 0; i < install::kMaxEntries; ++i) {
