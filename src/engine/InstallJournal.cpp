@@ -142,7 +142,8 @@ bool CInstallJournal::KeepAside(const std::string& path) {
         if (!base.empty() && base.back() != '\\') base += '\\';
         std::string folder;
         for (unsigned n = 0; n < 1000; ++n) {
-            folder = base + "~setup-kept" + (n ? "." + std::to_string(n) : std::string());
+            folder = base + "~setup-kept";
+            if (n) folder += text::Format(16, ".%u", n);
             if (Lookup(folder) == 0) break;
         }
         CollapseSeparators(folder);
