@@ -1,10 +1,10 @@
-#include "engine/FinishInstall.h"
-
 #include "shell/CInstaller.h"
 #include "shell/Registry.h"
 
-void FinishInstall() {
-    CInstaller& in = g_installer;
+// The abandoned form; the complete form (shortcuts, log, registration, additional programs) follows
+// the copy's success and is made by the quality page.
+void CInstaller::FinishInstall() {
+    CInstaller& in = *this;
     if (const char* dir = ReadInstallDir()) in.gameDir = dir;
     in.finishing = true;
     in.wndProgress.SetProgress(1.0f);

@@ -2,7 +2,6 @@
 
 #include "engine/ConfirmCancel.h"
 #include "engine/Extractor.h"
-#include "engine/FinishInstall.h"
 #include "engine/InstallDescription.h"
 #include "engine/InstallJournal.h"
 #include "engine/Rollback.h"
@@ -66,7 +65,7 @@ bool WaitForDisc(const install::PackageEntry& entry) {
 
 void AbandonInstall() {
     RollBack(g_journal);
-    FinishInstall();
+    g_installer.FinishInstall();
 }
 
 unsigned InstallWorker() {
