@@ -3,7 +3,6 @@
 #include "engine/PreInstallChecks.h"
 #include "gui/guiCheckBox.h"
 #include "gui/guiEditBox.h"
-#include "pages/CopyPageRows.h"
 #include "pages/PageBuild.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
@@ -54,11 +53,11 @@ bool wndOptions::Create() {
     AddChild(folderBox);
     RegisterCallback(folderBox, OnFolder);
 
-    guiButton* install = AddRowButton(*this, "text_select.tga", {0, 177, 550, 20}, OnInstall);
-    guiButton* browse = AddRowButton(*this, "text_select.tga", {0, 197, 550, 20}, OnBrowse);
-    guiButton* back = AddRowButton(*this, "text_select.tga", {0, 217, 550, 20}, OnBack);
-    AddRows(*this, {0, 177, 550, 361}, {install, browse, back});
-    AddRowLabel(*this, "text_options.tga", {0, 181, 560, 80});
+    guiButton* install = AddSelectButton(*this, "text_select.tga", {0, 177, 550, 20}, OnInstall);
+    guiButton* browse = AddSelectButton(*this, "text_select.tga", {0, 197, 550, 20}, OnBrowse);
+    guiButton* back = AddSelectButton(*this, "text_select.tga", {0, 217, 550, 20}, OnBack);
+    AddRowTracker(*this, {0, 177, 550, 361}, {install, browse, back});
+    AddLabel(*this, "text_options.tga", {0, 181, 560, 80});
     guiDialog::Create();
     return ok;
 }

@@ -2,7 +2,6 @@
 
 #include "engine/ConfirmCancel.h"
 #include "gui/guiProgress.h"
-#include "pages/CopyPageRows.h"
 #include "pages/PageBuild.h"
 #include "platform/Os.h"
 #include "shell/CStringTable.h"
@@ -39,11 +38,11 @@ bool wndProgress::Create() {
     bar->textY = NumberOr("PROGRESS_PERCENT_Y", 282);
     bar->Create();
     AddChild(bar);
-    guiButton* cancel = AddRowButton(*this, "text_select.tga", {0, 347, 550, 20}, OnCancel);
-    AddRowLabel(*this, "text_progress.tga", {0, 351, 550, 80});
-    guiButton* hover = AddRowButton(*this, "text_progress_cancel_over.tga", {0, 347, 550, 20}, nullptr);
-    AddRows(*this, {0, 347, 550, 20}, {cancel});
-    AddRows(*this, {0, 347, 550, 20}, {hover});
+    guiButton* cancel = AddSelectButton(*this, "text_select.tga", {0, 347, 550, 20}, OnCancel);
+    AddLabel(*this, "text_progress.tga", {0, 351, 550, 80});
+    guiButton* hover = AddSelectButton(*this, "text_progress_cancel_over.tga", {0, 347, 550, 20}, nullptr);
+    AddRowTracker(*this, {0, 347, 550, 20}, {cancel});
+    AddRowTracker(*this, {0, 347, 550, 20}, {hover});
     return ok;
 }
 
