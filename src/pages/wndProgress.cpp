@@ -58,20 +58,20 @@ std::string wndProgress::TitleText(double progress, bool cancelled) {
     return g_narrowTitle;
 }
 
-void wndProgress::UpdateTitle() {
-    if (std::this_thread::get_id() != g_windowThread) return;
+void wndProgress::UpdateTitle(bool updatePass) {
+    if (updatePass && std::this_thread::get_id() != g_windowThread) return;
     std::string title = TitleText(progress, g_installer.cancelConfirmed);
     os::SetWindowTitleWide(g_installer.hwnd, os::AnsiToWide(title.c_str()));
 }
 
 void wndProgress::SetProgress(float fraction) {
     progress = fraction;
-    UpdateTitle();
+    UpdateTitle(false);
 }
 
 void wndProgress::ResetProgress() {
     progress = 0.0;
-    UpdateTitle();
+    UpdateTitle(false);
 }
 
 bool wndProgress::Update() {
@@ -79,6 +79,6 @@ bool wndProgress::Update() {
     if (p > 1.0) progress.compare_exchange_strong(p, 1.0);
     if (bar) bar->SetProgress(static_cast<float>(progress));
     bool r = guiDialog::Update();
-    UpdateTitle();
+    UpdateTitle(true);
     return r;
 }

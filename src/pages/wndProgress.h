@@ -29,8 +29,8 @@ class wndProgress : public guiDialog, public IProgressView {
     guiProgress* bar = nullptr;
 
   private:
-    // Sets the window title on the window's own thread; from the worker it is left to the next
-    // update pass, since a title set from another thread waits for the window's thread, which may
-    // itself be waiting for the worker's drawing to end.
-    void UpdateTitle();
+    // Sets the window title. The update pass does so only on the window's own thread: when the
+    // worker runs a box's loop it holds the toolkit's lock, and a title set from there would wait for
+    // the window's thread, which may be waiting for that lock.
+    void UpdateTitle(bool updatePass);
 };
