@@ -1,5 +1,4 @@
-// Stand-ins for the install log check and the finishing steps, which live with the engine: this file
-// goes when they arrive there.
+// Stand-in for the install log check, which lives with the engine: this file goes when it arrives there.
 #include "shell/CInstaller.h"
 #include "shell/Files.h"
 #include "shell/Registry.h"
@@ -13,5 +12,3 @@ bool CInstaller::IsAlreadyInstalled() {
     std::string uninstaller = std::string(dir) + "//uninstall.exe";
     return FileExists(log.c_str()) && FileExists(uninstaller.c_str());
 }
-
-void CInstaller::FinishInstall() {}
