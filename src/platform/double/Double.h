@@ -59,6 +59,9 @@ struct State {
     std::string lastErrorText;
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;
+    int endedWith = -1;        // EndProcess's code, -1 while the process runs
+    std::vector<bool> reboots; // RebootSystem calls (nt)
+    bool rebootFails = false;
     // processes
     std::vector<Process> processes;
     std::deque<Process>
