@@ -119,7 +119,7 @@ void DeleteValues(std::uint32_t root, const char* key, std::initializer_list<con
     os::Handle k = os::RegOpen(root, key, os::kKeyAllAccess);
     if (!k) return;
     for (const char* name : names)
-        os::RegDeleteValue(k, name);
+        os::RegRemoveValue(k, name);
     os::RegClose(k);
 }
 
@@ -130,7 +130,7 @@ void DeleteKeyIfEmpty(std::uint32_t root, const char* key) {
     std::uint32_t subKeys = 1, values = 1;
     bool empty = os::RegCounts(k, &subKeys, &values) && subKeys == 0 && values == 0;
     os::RegClose(k);
-    if (empty) os::RegDeleteKey(root, key);
+    if (empty) os::RegRemoveKey(root, key);
 }
 
 // The registry entries of the installation, when they belong to this folder: a later installation
@@ -147,7 +147,7 @@ void RemoveRegistration(const std::string& folder, const std::string& shortFolde
     os::Handle k = os::RegOpen(os::kHkeyCurrentUser, kProductKey, os::kKeyAllAccess);
     if (k) {
         for (const char* name : kProductValues)
-            os::RegDeleteValue(k, name);
+            os::RegRemoveValue(k, name);
         os::RegClose(k);
     }
     DeleteKeyIfEmpty(os::kHkeyCurrentUser, kProductKey);

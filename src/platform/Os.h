@@ -63,9 +63,9 @@ Handle RegCreate(std::uint32_t root, const char* subKey, std::uint32_t access); 
 bool RegQuery(Handle key, const char* name, void* data, std::uint32_t* size, std::uint32_t* type);
 bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, std::uint32_t size);
 void RegClose(Handle key);
-bool RegDeleteValue(Handle key, const char* name);
+bool RegRemoveValue(Handle key, const char* name);
 // Deletes a key that has no subkeys (its values go with it).
-bool RegDeleteKey(std::uint32_t root, const char* subKey);
+bool RegRemoveKey(std::uint32_t root, const char* subKey);
 // Counts of a key's subkeys and values; false when the key cannot be asked.
 bool RegCounts(Handle key, std::uint32_t* subKeys, std::uint32_t* values);
 

@@ -37,6 +37,13 @@ class CInstaller {
                                 const std::u16string& workingDir, const std::u16string& folder);
     void RecordInstalledFile(const std::u16string& path, bool record);
 
+    // ---- finishing and maintenance ----
+    // Turns the copied files into an installed game and ends the process; after an abandoned copy it
+    // only returns to the welcome page.
+    void FinishInstall();
+    void RunGame();
+    void RunUninstaller();
+
     std::string gameDir;
     std::string cdDrive;
     std::string homepageUrl;

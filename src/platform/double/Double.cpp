@@ -185,7 +185,7 @@ bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, 
 
 void RegClose(Handle) {}
 
-bool RegDeleteValue(Handle key, const char* name) {
+bool RegRemoveValue(Handle key, const char* name) {
     if (key == 0 || key > OpenKeys().size()) return false;
     auto it = Double().registry.find(OpenKeys()[key - 1]);
     return it != Double().registry.end() && it->second.erase(Lower(name ? name : "")) == 1;
@@ -197,7 +197,7 @@ static bool HasSubKeys(const std::string& name) {
     return it != Double().registry.end() && it->first.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool RegDeleteKey(std::uint32_t root, const char* subKey) {
+bool RegRemoveKey(std::uint32_t root, const char* subKey) {
     std::string name = KeyName(root, subKey);
     if (!Double().registry.count(name) || HasSubKeys(name)) return false;
     Double().registry.erase(name);

@@ -39,11 +39,11 @@ void RegClose(Handle key) {
     if (key) RegCloseKey(reinterpret_cast<HKEY>(key));
 }
 
-bool RegDeleteValue(Handle key, const char* name) {
+bool RegRemoveValue(Handle key, const char* name) {
     return RegDeleteValueA(reinterpret_cast<HKEY>(key), name) == ERROR_SUCCESS;
 }
 
-bool RegDeleteKey(std::uint32_t root, const char* subKey) {
+bool RegRemoveKey(std::uint32_t root, const char* subKey) {
     return RegDeleteKeyA(Root(root), subKey) == ERROR_SUCCESS;
 }
 
