@@ -35,9 +35,10 @@ void CopyIntoGame(const char* from, const std::string& to) {
     os::SetFileAttrs(to.c_str(), os::kAttrNormal);
 }
 
-// The progress page, full, while the steps run.
+// The progress bar full while the steps run.
 void ShowFinishing() {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    g_installer.wndProgress.SetProgress(1.0f);
     DrawAll();
     UpdateAll();
 }
@@ -45,6 +46,7 @@ void ShowFinishing() {
 // After an abandoned copy: the welcome page again.
 void ReturnToWelcome() {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    ShowPage(&g_installer.wndInstall);
     DrawAll();
 }
 

@@ -1,6 +1,7 @@
 #include "engine/InstallLog.h"
 
 #include "platform/Os.h"
+#include "shell/CInstaller.h"
 #include "shell/Files.h"
 #include "shell/Registry.h"
 #include "shell/Text.h"
@@ -56,7 +57,8 @@ std::vector<std::string> Merge(const std::vector<std::string>& earlier,
 
 } // namespace installlog
 
-bool IsAlreadyInstalled() {
+// True when InstallDir is recorded and both its install.log and its uninstall.exe exist.
+bool CInstaller::IsAlreadyInstalled() {
     const char* dir = ReadInstallDir();
     if (!dir) return false;
     std::string log = text::Fit(std::string(dir) + "//install.log", text::kMaxPath);

@@ -21,6 +21,3 @@ std::vector<std::string> Merge(const std::vector<std::string>& earlier,
                                const std::vector<std::string>& added);
 
 } // namespace installlog
-
-// True when InstallDir is recorded and both its install.log and its uninstall.exe exist.
-bool IsAlreadyInstalled();

@@ -26,7 +26,8 @@ std::u16string MakeProgramGroup() {
     std::u16string programs = GetProgramsFolder();
     // Without the Programs folder the group would land in the root of the current drive.
     if (programs.empty()) return programs;
-    std::u16string group = programs + u"\\";
+    std::u16string group = programs;
+    group += u'\\';
     std::u16string name = Wide("GAME_DIR");
     std::size_t slash = name.find(u'\\');
     if (slash == std::u16string::npos) {
@@ -34,11 +35,14 @@ std::u16string MakeProgramGroup() {
     } else {
         group += name.substr(0, slash);
         MakeDirsWide(group);
-        group += u"\\" + name.substr(slash + 1);
+        group += u'\\';
+        group.append(name, slash + 1);
     }
     MakeDirsWide(group);
     // Only the innermost folder is the installation's: the vendor folder may hold other games.
-    g_installer.RecordInstalledFile(group + u"\\", true);
+    std::u16string recorded = group;
+    recorded += u'\\';
+    g_installer.RecordInstalledFile(recorded, true);
     return group;
 }
 

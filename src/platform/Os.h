@@ -114,6 +114,10 @@ void Sleep(std::uint32_t ms);
 bool IsLeadByte(unsigned char c); // DBCS lead byte of the ANSI code page
 std::string LastErrorText();      // FormatMessage from the system table; "" when there is none
 
+// ---- pointer ----
+bool LeftButtonHeld(); // GetKeyState(VK_LBUTTON) has its high bit set
+void SetIBeamCursor(); // SetCursor(LoadCursor(nullptr, IDC_IBEAM))
+
 // ---- processes ----
 Handle StartProgram(const char* commandLine, int showCommand); // process handle, 0 on failure
 bool ExitCode(Handle process, std::uint32_t* code);

@@ -24,6 +24,16 @@ class CInstaller {
     CInstaller(const CInstaller&) = delete;
     CInstaller& operator=(const CInstaller&) = delete;
 
+    // ---- the window and the main loop ----
+    // Opens the window, loads the texts and shows the first page of the flow; false after telling why.
+    bool Init(void* instance);
+    // Keeps the toolkit drawing until WM_QUIT or until the game's engine window exists.
+    bool Run();
+
+    // ---- engine: install log and finishing steps ----
+    bool IsAlreadyInstalled();
+    void FinishInstall();
+
     // ---- shell (registry, shell and language services) ----
     bool ReadExeCDPath();
     void WriteExeCDPath();
@@ -37,10 +47,7 @@ class CInstaller {
                                 const std::u16string& workingDir, const std::u16string& folder);
     void RecordInstalledFile(const std::u16string& path, bool record);
 
-    // ---- finishing and maintenance ----
-    // Turns the copied files into an installed game and ends the process; after an abandoned copy it
-    // only returns to the welcome page.
-    void FinishInstall();
+    // ---- maintenance page ----
     void RunGame();
     void RunUninstaller();
 

@@ -39,18 +39,18 @@ TEST_F(Log, AbsoluteEntries) {
 TEST_F(Log, IsAlreadyInstalled) {
     Write("C:\\Program Files\\B\\install.log", "x");
     Write("C:\\Program Files\\B\\uninstall.exe", "x");
-    EXPECT_FALSE(IsAlreadyInstalled()) << "no InstallDir, even with both files in the default folder";
+    EXPECT_FALSE(g_installer.IsAlreadyInstalled()) << "no InstallDir, even with both files in the default folder";
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\B");
-    EXPECT_FALSE(IsAlreadyInstalled());
+    EXPECT_FALSE(g_installer.IsAlreadyInstalled());
     Write("C:\\Games\\B\\install.log", "x");
-    EXPECT_FALSE(IsAlreadyInstalled()) << "only the log";
+    EXPECT_FALSE(g_installer.IsAlreadyInstalled()) << "only the log";
     Write("C:\\Games\\B\\uninstall.exe", "x");
-    EXPECT_TRUE(IsAlreadyInstalled());
+    EXPECT_TRUE(g_installer.IsAlreadyInstalled());
     fs::remove(os::testdouble::HostPath("C:\\Games\\B\\install.log"));
-    EXPECT_FALSE(IsAlreadyInstalled()) << "only the uninstaller";
+    EXPECT_FALSE(g_installer.IsAlreadyInstalled()) << "only the uninstaller";
     Write("C:\\Games\\B\\install.log", "x");
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\B\\");
-    EXPECT_TRUE(IsAlreadyInstalled()) << "a trailing separator before the two slashes";
+    EXPECT_TRUE(g_installer.IsAlreadyInstalled()) << "a trailing separator before the two slashes";
 }
 
 TEST_F(Log, TheAdditionalPhaseMergesIntoTheEarlierLog) {

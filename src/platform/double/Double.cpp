@@ -421,6 +421,12 @@ void Sleep(std::uint32_t ms) {
     }
     std::this_thread::yield();
 }
+bool LeftButtonHeld() {
+    return Double().leftButtonHeld;
+}
+void SetIBeamCursor() {
+    ++Double().ibeamCursorSets;
+}
 bool IsLeadByte(unsigned char) {
     return false;
 }

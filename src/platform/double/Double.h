@@ -57,6 +57,9 @@ struct State {
     std::uint32_t ticks = 0;
     std::uint32_t sleptMs = 0;
     std::string lastErrorText;
+    // pointer: the left button's state as GetKeyState reports it, and I-beam cursor requests
+    bool leftButtonHeld = false;
+    int ibeamCursorSets = 0;
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;
     int endedWith = -1;        // EndProcess's code, -1 while the process runs
