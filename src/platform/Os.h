@@ -164,6 +164,69 @@ ShellLinkResult SaveShellLink(bool wide, const std::u16string& target, const std
                               const std::u16string& workingDir, const std::u16string& linkFile);
 void SetWindowTitleWide(Window window, const std::u16string& title);
 
+// ---- the main window and its message queue ----
+// Window messages the core handles, and the numbers that go with them.
+constexpr std::uint32_t kWmDestroy = 0x0002;
+constexpr std::uint32_t kWmSize = 0x0005;
+constexpr std::uint32_t kWmActivate = 0x0006;
+constexpr std::uint32_t kWmPaint = 0x000F;
+constexpr std::uint32_t kWmQueryEndSession = 0x0011;
+constexpr std::uint32_t kWmQuit = 0x0012;
+constexpr std::uint32_t kWmEraseBkgnd = 0x0014;
+constexpr std::uint32_t kWmKeyDown = 0x0100;
+constexpr std::uint32_t kWmKeyUp = 0x0101;
+constexpr std::uint32_t kWmChar = 0x0102;
+constexpr std::uint32_t kWmMouseMove = 0x0200;
+constexpr std::uint32_t kWmLButtonDown = 0x0201;
+constexpr std::uint32_t kWmLButtonUp = 0x0202;
+constexpr std::uint32_t kWmLButtonDblClk = 0x0203;
+constexpr std::uint32_t kWmRButtonDown = 0x0204;
+constexpr std::uint32_t kWmRButtonUp = 0x0205;
+constexpr std::uint32_t kWmRButtonDblClk = 0x0206;
+constexpr std::uint32_t kWmMButtonDown = 0x0207;
+constexpr std::uint32_t kWmMButtonUp = 0x0208;
+constexpr std::uint32_t kWmMButtonDblClk = 0x0209;
+constexpr std::uintptr_t kSizeMinimized = 1;
+constexpr std::uintptr_t kSizeMaxHide = 4;
+constexpr std::uintptr_t kWaActive = 1;
+constexpr std::uintptr_t kWaClickActive = 2;
+constexpr std::uint32_t kCsVRedraw = 0x0001;
+constexpr std::uint32_t kCsHRedraw = 0x0002;
+constexpr std::uint32_t kWsPopup = 0x80000000u;
+constexpr std::uint32_t kWsMaximize = 0x01000000u;
+constexpr std::uint32_t kWsExAppWindow = 0x00040000u;
+constexpr int kSwShow = 5;
+
+using WindowProc = std::intptr_t (*)(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam);
+struct WindowClass {
+    const char* name;
+    std::uint32_t style;
+    int largeIcon; // icon resources of the module, by number; a missing one leaves the class without it
+    int smallIcon;
+    WindowProc proc; // every message of the class's windows; the arrow cursor, no brush, no menu
+};
+bool RegisterWindowClass(void* instance, const WindowClass& windowClass);
+Window CreateMainWindow(void* instance, const char* className, const char* title, std::uint32_t exStyle,
+                        std::uint32_t style, const Rect& place);
+void SetWindowTitle(Window window, const char* title);
+void ShowAndUpdate(Window window, int showCommand); // ShowWindow, then UpdateWindow
+std::intptr_t DefaultWindowProc(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam);
+void PostQuit(int exitCode);
+enum class Pump { None, Dispatched, Quit };
+// Takes one waiting message of this thread: WM_QUIT is reported, anything else translated and dispatched.
+Pump PumpMessage();
+void WaitForMessage(); // returns when a message is waiting
+bool TopWindowExists(const char* className, const char* title);
+Handle ClientDC(Window window); // GetDC; released with ReleaseWindowDC
+// Fills the rectangles (right and bottom exclusive) with one solid brush of the colour.
+void FillSolid(Handle dc, std::uint8_t red, std::uint8_t green, std::uint8_t blue, const Rect* rects,
+               int count);
+bool ComInitialize(); // apartment-threaded, for the calling thread
+void ComUninitialize();
+std::string WindowsDir(); // GetWindowsDirectoryA, without a final separator
+
 // ---- presentation ----
 // The layout of a Windows BITMAPINFO with one colour entry.
 struct BitmapInfo {

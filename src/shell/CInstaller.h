@@ -86,6 +86,17 @@ class CInstaller {
 
 extern CInstaller g_installer;
 
+// The wizard rectangle: 550 by 440, centred in the work area.
+constexpr int kWizardWidth = 550;
+constexpr int kWizardHeight = 440;
+guiRect WizardRect(const os::Rect& workArea);
+
+// The language page comes first only when this is set.
+constexpr bool kShowLanguagePageFirst = false;
+
+enum class InstallFlow { Additional, Maintenance, Fresh };
+InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled);
+
 // The single-instance guard, held from start-up until the end of the process.
 extern os::Handle g_instanceMutex;
 constexpr const char* kInstanceMutexName = "Brightvale.Setup.SingleInstance.Mx";

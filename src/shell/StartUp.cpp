@@ -82,7 +82,6 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
 }
 
 int RunInstance(void* instance, const char* commandLine) {
-    (void)instance;
     std::string modulePath = os::ModulePath();
     CommandLine args = ParseCommandLine(commandLine);
     if (!args.hasCDPath) return FirstInstance(modulePath, commandLine);
@@ -112,7 +111,8 @@ int RunInstance(void* instance, const char* commandLine) {
         std::string marker = text::Fit(std::string(installDir) + "\\" + addinst::kFileName, text::kMaxPath);
         if (addinst::IsComplete(marker.c_str())) return 0;
     }
-    // The window, the wizard and the main loop take over here.
+    if (!in.Init(instance)) return 1;
+    if (!in.Run()) return 1;
     return 0;
 }
 
