@@ -12,6 +12,7 @@
 #include "shell/Registry.h"
 #include "shell/SystemInfo.h"
 #include "shell/Text.h"
+#include "sound/CSoundSlot.h"
 
 #include <cstring>
 
@@ -48,6 +49,8 @@ void ReturnToWelcome() {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
     ShowPage(&g_installer.wndInstall);
     DrawAll();
+    for (CSoundSlot& slot : g_soundSlots)
+        slot.Release();
 }
 
 } // namespace
