@@ -1,6 +1,10 @@
 #include "pages/wndProgress.h"
 
+#include "engine/ConfirmCancel.h"
+#include "gui/guiProgress.h"
+#include "pages/PageBuild.h"
 #include "platform/Os.h"
+#include "shell/CStringTable.h"
 #include "shell/CInstaller.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Text.h"
@@ -12,9 +16,35 @@ namespace {
 // The installer object is built before the entry point, on the thread that later owns the window.
 const std::thread::id g_windowThread = std::this_thread::get_id();
 
+int OnCancel(guiWidget*) {
+    ConfirmCancel();
+    return 0;
+}
+
+int NumberOr(const char* key, int fallback) {
+    return *g_strings.GetText(key) ? g_strings.GetNumber(key) : fallback;
+}
+
 } // namespace
 
 wndProgress::wndProgress() = default;
+
+bool wndProgress::Create() {
+    if (!BeginCreate(*this)) return false;
+    bool ok = AddPicture("back_progress.tga");
+    bar = new guiProgress;
+    bar->rect = {52, 299, 441, 20};
+    bar->textX = NumberOr("PROGRESS_PERCENT_X", 308);
+    bar->textY = NumberOr("PROGRESS_PERCENT_Y", 282);
+    bar->Create();
+    AddChild(bar);
+    guiButton* cancel = AddSelectButton(*this, "text_select.tga", {0, 347, 550, 20}, OnCancel);
+    AddLabel(*this, "text_progress.tga", {0, 351, 550, 80});
+    guiButton* hover = AddSelectButton(*this, "text_progress_cancel_over.tga", {0, 347, 550, 20}, nullptr);
+    AddRowTracker(*this, {0, 347, 550, 20}, {cancel});
+    AddRowTracker(*this, {0, 347, 550, 20}, {hover});
+    return ok;
+}
 
 std::string wndProgress::PercentText(double progress) {
     double p = progress * 98.9 + 1.1;
@@ -47,6 +77,7 @@ void wndProgress::ResetProgress() {
 bool wndProgress::Update() {
     double p = progress;
     if (p > 1.0) progress.compare_exchange_strong(p, 1.0);
+    if (bar) bar->SetProgress(static_cast<float>(progress));
     bool r = guiDialog::Update();
     UpdateTitle();
     return r;

@@ -8,9 +8,12 @@
 #include <atomic>
 #include <string>
 
+class guiProgress;
+
 class wndProgress : public guiDialog, public IProgressView {
   public:
     wndProgress();
+    bool Create() override;
     // The engine's progress, 0 to 1; from the worker thread too.
     void SetProgress(float fraction) override;
     void ResetProgress();
@@ -23,6 +26,7 @@ class wndProgress : public guiDialog, public IProgressView {
     static std::string PercentText(double progress);
 
     std::atomic<double> progress{0.0};
+    guiProgress* bar = nullptr;
 
   private:
     // Sets the window title on the window's own thread; from the worker it is left to the next
