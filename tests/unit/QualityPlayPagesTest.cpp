@@ -1,16 +1,17 @@
-// The quality and maintenance pages driven through the window's message handler.
+// The quality and maintenance pages driven through the window's message handler. The pages are built
+// once for the whole run (they belong to the one installer object), by whichever test starts first.
 #include "support/World.h"
 
 #include "shell/MainWindow.h"
 #include "shell/Registry.h"
 
-class FinishPages : public World {
+class QualityPlayPages : public World {
   protected:
     void SetUp() override {
         World::SetUp();
         fs::create_directories(root / "c" / "Windows");
         Write("C:\\Media\\strings.txt", "APP_TITLE\tBrightvale Setup\nGAME_EXE\tBrightvale.exe\n"
-                                        "QUALITY1_X\t\nQUALITY2_X\t300\n");
+                                        "QUALITY1_X\t\n");
     }
     void Click(int x, int y) {
         Message(os::kWmMouseMove, x, y);
@@ -34,24 +35,24 @@ class FinishPages : public World {
     }
 };
 
-TEST_F(FinishPages, QualityBoxesArePairedAndOkNeedsOne) {
+TEST_F(QualityPlayPages, QualityBoxesArePairedAndOkNeedsOne) {
     ASSERT_TRUE(g_installer.Init(nullptr));
     wndQuality& q = g_installer.wndQuality;
     ShowPage(&q);
-    EXPECT_EQ(q.lowBox->rect.x, 243) << "an empty coordinate gives the default";
-    EXPECT_EQ(q.highBox->rect.x, 300);
+    EXPECT_EQ(q.lowBox->rect.x, 243) << "a missing or empty coordinate gives the default";
+    EXPECT_EQ(q.highBox->rect.x, 382);
     EXPECT_EQ(q.lowBox->rect.y, 280);
     Click(100, 185);
     EXPECT_EQ(g_currentPage.load(), &q) << "OK with no box checked does nothing";
     EXPECT_FALSE(g_installer.finishing);
     Click(250, 285);
     EXPECT_EQ(q.ChosenPackage(), std::string("settingsLow.pak"));
-    Click(305, 285);
+    Click(387, 285);
     EXPECT_FALSE(q.lowBox->checked);
     EXPECT_EQ(q.ChosenPackage(), std::string("settingsHigh.pak"));
-    Click(305, 285);
+    Click(387, 285);
     EXPECT_EQ(q.ChosenPackage(), nullptr) << "a checked box clicked again clears";
-    Click(305, 285);
+    Click(387, 285);
     // No extractor here: the package cannot be opened, and the finishing steps run all the same.
     g_installer.okBox.reset();
     Click(100, 185);
@@ -61,7 +62,7 @@ TEST_F(FinishPages, QualityBoxesArePairedAndOkNeedsOne) {
     EXPECT_EQ(D().currentDir, "C:\\") << "the package is looked for in the source folder";
 }
 
-TEST_F(FinishPages, MaintenancePlaysAndEnds) {
+TEST_F(QualityPlayPages, MaintenancePlaysAndEnds) {
     Installed();
     ASSERT_TRUE(g_installer.Init(nullptr));
     ASSERT_EQ(g_currentPage.load(), &g_installer.wndPlay);
@@ -72,7 +73,7 @@ TEST_F(FinishPages, MaintenancePlaysAndEnds) {
     EXPECT_TRUE(Quit());
 }
 
-TEST_F(FinishPages, PlayEndsTheInstallerEvenWhenTheGameDoesNotStart) {
+TEST_F(QualityPlayPages, PlayEndsTheInstallerEvenWhenTheGameDoesNotStart) {
     Installed();
     ASSERT_TRUE(g_installer.Init(nullptr));
     D().processStartFails = true;
@@ -80,7 +81,7 @@ TEST_F(FinishPages, PlayEndsTheInstallerEvenWhenTheGameDoesNotStart) {
     EXPECT_TRUE(Quit());
 }
 
-TEST_F(FinishPages, UninstallStartsTheUninstallerOnlyWhenItIsThere) {
+TEST_F(QualityPlayPages, UninstallStartsTheUninstallerOnlyWhenItIsThere) {
     Installed();
     ASSERT_TRUE(g_installer.Init(nullptr));
     fs::remove(os::testdouble::HostPath("C:\\Games\\B\\uninstall.exe"));
@@ -95,7 +96,7 @@ TEST_F(FinishPages, UninstallStartsTheUninstallerOnlyWhenItIsThere) {
     EXPECT_TRUE(Quit());
 }
 
-TEST_F(FinishPages, MaintenanceExit) {
+TEST_F(QualityPlayPages, MaintenanceExit) {
     Installed();
     ASSERT_TRUE(g_installer.Init(nullptr));
     Click(100, 207);
