@@ -18,18 +18,39 @@ wine_drive d "$disc" cdrom
 bv_display
 trap 'wine_stop; bv_display_stop' EXIT
 
-echo "running D:\\setup.exe under Wine (prefix $WINEPREFIX)"
-set +e
-WINEDEBUG=-all,+process "$BV_WINE" 'D:\setup.exe' >"$work/setup.log" 2>&1
-rc=$?
-"$BV_WINESERVER" -w
-set -e
+shots=$work/shots
+rm -rf "$shots"
+mkdir -p "$shots"
+skins=$top/build/sample/media/Media
+disc1=$disc
+disc2=$top/build/discs/disc2
+. tests/support/walk.sh
+own_profile
+# say NAME COMMAND...: runs the check and prints what was seen
+say() {
+    local name=$1
+    shift
+    if "$@"; then echo "  seen: $name"; else echo "  NOT seen: $name"; fi
+}
+
+echo "running D:\\setup.exe under Wine (prefix $WINEPREFIX), walking a whole installation"
+WINEDEBUG=-all,+process "$BV_WINE" 'D:\setup.exe' >"$work/setup.log" 2>&1 &
+walk_install say
+say "the maintenance page, after the setup program started anew" wait_page 10-maintenance back_play.tga
 product='HKCU\SOFTWARE\Orelwick\Brightvale'
-echo "first instance exit code: $rc"
-# Before any other Wine command: the next start of the prefix counts as a restart, when the copy
-# in the temporary folder goes.
-echo "temporary folder: $(ls "$(wine_temp_dir)" | tr '\n' ' ')"
-echo "ExeCDPath: $(wine_reg_value "$product" ExeCDPath)"
-echo "RunOnce:   $(wine_reg_value 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Runonce' __OrelwickAdditionalInstallation__)"
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brightvale'
 echo "relaunched: $(grep -a 'CreateProcessInternalW app (null) cmdline' "$work/setup.log" | grep -a CDPath | sed 's/.*cmdline //' | head -1)"
-echo "temporary folder after the restart: $(ls "$(wine_temp_dir)" | tr '\n' ' ')"
+echo "InstallDir:      $(wine_reg_value "$product" InstallDir)"
+echo "VersionString:   $(wine_reg_value "$product" VersionString)"
+echo "DisplayName:     $(wine_reg_value "$entry" DisplayName)"
+echo "UninstallString: $(wine_reg_value "$entry" UninstallString)"
+game="$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale"
+echo "game folder:     $(ls "$game" 2>/dev/null | tr '\n' ' ')"
+echo "install.log:     $(wc -l <"$game/install.log" 2>/dev/null || echo missing) entries"
+echo "screenshots:     $shots ($(ls "$shots" | grep -c png) pages)"
+if [ -n "${BV_XVFB_PID:-}" ]; then
+    # On Xvfb nobody can use the maintenance page: Exit ends the program.
+    click 100 207 2
+fi
+set +e
+timeout 600 "$BV_WINESERVER" -w

@@ -55,6 +55,17 @@ void ReturnToWelcome() {
 
 } // namespace
 
+void RecordMainExecutable(std::vector<std::string>& entries) {
+    std::string name = g_strings.GetText("MAIN_EXECUTABLE");
+    // Only a plain name inside the game folder: anything else would make the uninstaller refuse the log.
+    if (name.empty() || name.find(':') != std::string::npos || name.find("..") != std::string::npos ||
+        name[0] == '\\' || name[0] == '/')
+        return;
+    for (const std::string& e : entries)
+        if (e == name) return;
+    entries.insert(entries.begin(), name);
+}
+
 void CInstaller::FinishInstall() {
     if (const char* earlier = ReadInstallDir()) gameDir = earlier;
     finishing = true;
@@ -78,6 +89,7 @@ void CInstaller::FinishInstall() {
 
     CreateGroupShortcuts(group);
 
+    RecordMainExecutable(installedFiles);
     for (const char* name : {addinst::kFileName, "uninstall.exe", "Media\\strings.txt", "Media"})
         installedFiles.push_back(name);
     std::string logPath = installlog::PathIn(gameDir);

@@ -5,6 +5,7 @@ set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
 . "$top/tests/support/wine.sh"
 . "$top/tests/support/check.sh"
+. "$top/tests/support/walk.sh"
 work=${BV_WORK:-$top/build/wine}
 bin=$top/build/win64/bin
 mkdir -p "$work"
@@ -70,6 +71,7 @@ wait_all() {
 
 # A game folder as an installation leaves it, with a save game the player made.
 make_game() {
+    own_profile
     local c=$WINEPREFIX/drive_c
     game=$c/Games/Brightvale
     desktop=$c/users/$user/Desktop
@@ -136,5 +138,104 @@ wait_all
 expect_true "removes nothing" test -e "$game/readme.txt"
 expect_true "win.ini stays" test -e "$WINEPREFIX/drive_c/windows/win.ini"
 expect_eq "the registry stays" "$(wine_reg_value "$product" InstallDir)" 'C:\Games\Brightvale'
+
+# ---- the whole installation from the sample discs ----
+discs=$top/build/discs
+skins=$top/build/sample/media/Media
+[ -f "$discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/finish-discs.log" 2>&1
+rm -rf "$work/finish-discs"
+cp -r "$discs" "$work/finish-discs"
+cp "$bin/setup.exe" "$work/finish-discs/disc1/setup.exe"
+for d in "$work"/finish-discs/disc*; do cp "$bin/uninstall.exe" "$d/uninstall.exe"; done
+disc1=$work/finish-discs/disc1
+disc2=$work/finish-discs/disc2
+shots=$work/finish-shots
+mkdir -p "$shots"
+
+
+echo "the whole installation"
+wine_prefix "$work/template" "$work/finish-walk"
+own_profile
+game="$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale"
+wine_drive d "$disc1" cdrom
+"$BV_WINE" 'D:\setup.exe' >"$work/finish-walk.log" 2>&1 &
+walk_install expect_true
+expect_true "comes back up on the maintenance page" wait_page 10-maintenance back_play.tga
+expect_eq "InstallDir" "$(wine_reg_value "$product" InstallDir)" 'C:\Program Files\Orelwick\Brightvale'
+expect_eq "CheckDisk" "$(wine_reg_value "$product" CheckDisk)" "1"
+expect_eq "VersionString" "$(wine_reg_value "$product" VersionString)" "1.0.0 EN"
+expect_eq "DisplayName" "$(wine_reg_value "$entry" DisplayName)" "Brightvale"
+expect_eq "UninstallString" "$(wine_reg_value "$entry" UninstallString)" 'C:\Program Files\Orelwick\Brightvale\uninstall.exe'
+expect_eq "Publisher" "$(wine_reg_value "$entry" Publisher)" "Orelwick"
+expect_true "EstimatedSize" bash -c "\"$BV_WINE\" reg query '$entry' /v EstimatedSize 2>/dev/null | grep -q REG_DWORD"
+for f in Brightvale.exe uninstall.exe strings.txt install.log readme.txt settings.cfg; do
+    expect_true "the game folder holds $f" test -f "$game/$f"
+done
+expect_eq "the low preset" "$(cmp -s "$game/settings.cfg" "$top/sample/presets/low/settings.cfg" && echo low)" "low"
+expect_eq "install.log ends with the fixed names" "$(tail -4 "$game/install.log" | tr -d '\r' | tr '\n' ' ')" \
+    'addinstf.bin uninstall.exe Media\strings.txt Media '
+lnk=$(grep -a -i 'desktop.*\.lnk' "$game/install.log" | tr -d '\r' | head -1)
+expect_true "the desktop shortcut is logged ($lnk)" test -n "$lnk"
+desk_lnk=$(find -L "$WINEPREFIX/drive_c/users/$user/Desktop/" -iname '*.lnk' | head -1)
+expect_true "the desktop shortcut resolves to the game" \
+    bash -c "{ strings -a \"$desk_lnk\"; strings -a -el \"$desk_lnk\"; } | grep -q 'Program Files.Orelwick.Brightvale.Brightvale.exe'"
+expect_eq "the additional program ran once" \
+    "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
+expect_eq "every additional slot is done" "$(od -An -tx1 "$game/addinstf.bin" | tr -d ' \n')" "$(printf '01%.0s' $(seq 16))"
+
+echo "the RunOnce phase runs the remaining slots only"
+"$BV_WINESERVER" -k 2>/dev/null
+"$BV_WINESERVER" -w 2>/dev/null
+"$BV_WINE" 'D:\setup.exe' -AdditionalInstall >"$work/finish-runonce1.log" 2>&1
+wait_all
+expect_eq "with every slot done nothing runs" \
+    "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
+printf '\000%.0s' $(seq 16) >"$game/addinstf.bin"
+"$BV_WINE" 'D:\setup.exe' -AdditionalInstall >"$work/finish-runonce2.log" 2>&1 &
+expect_true "asks the slot's question" box_answer "Brightvale Setup" Return "$shots/11-runonce-question.png"
+wait_page 12-runonce-maintenance back_play.tga
+expect_eq "the remaining slot ran" \
+    "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x2"
+
+echo "Play"
+"$BV_WINESERVER" -k 2>/dev/null
+"$BV_WINESERVER" -w 2>/dev/null
+"$BV_WINE" 'D:\setup.exe' >"$work/finish-play.log" 2>&1 &
+wait_window
+expect_true "the maintenance page" on_page 13-maintenance back_play.tga
+click 100 127 3
+engine=
+for _ in $(seq 50); do
+    engine=$(xdotool search --name '^Orelwick engine$' 2>/dev/null | head -1)
+    [ -n "$engine" ] && break
+    sleep 0.2
+done
+expect_true "the sample game runs" test -n "$engine"
+shot 14-game
+sleep 2
+expect_true "the installer has ended" bash -c "! ps -eo args | grep -a -e '-CDPath' | grep -qv grep"
+"$BV_WINESERVER" -k 2>/dev/null
+"$BV_WINESERVER" -w 2>/dev/null
+
+echo "Uninstall from the maintenance page"
+mkdir -p "$game/saves"
+printf 'my own game' >"$game/saves/slot1.sav"
+"$BV_WINE" 'D:\setup.exe' >"$work/finish-uninstall-walk.log" 2>&1 &
+wait_window
+click 100 187 1
+expect_true "the uninstaller asks" box_answer "Brightvale Uninstall" Return "$shots/15-uninstall-question.png"
+working_copy
+expect_true "and tells what it left" box_answer "Brightvale Uninstall" Return "$shots/16-uninstall-done.png"
+wait_all
+expect_true "the game is gone" test ! -e "$game/Brightvale.exe"
+expect_true "the log is gone" test ! -e "$game/install.log"
+expect_eq "the save game stays" "$(cat "$game/saves/slot1.sav" 2>/dev/null)" "my own game"
+expect_true "the desktop shortcut is gone" test ! -e "$desk_lnk"
+expect_eq "InstallDir is gone" "$(wine_reg_value "$product" InstallDir)" ""
+expect_eq "the uninstall entry is gone" "$(wine_reg_value "$entry" DisplayName)" ""
+"$BV_WINE" 'D:\setup.exe' >"$work/finish-again.log" 2>&1 &
+wait_window
+expect_true "the next start offers a fresh installation" on_page 17-welcome-again back_install.tga
+"$BV_WINESERVER" -k 2>/dev/null
 
 summary e2e-finish

@@ -176,3 +176,22 @@ TEST_F(Finish, NoProgramsFolderMakesNoGroup) {
     EXPECT_EQ(D().boxes[0].text, "The system cannot find the path specified.");
     EXPECT_EQ(D().endedWith, 0);
 }
+
+TEST_F(Finish, TheMainExecutableIsLogged) {
+    LoadStrings(std::string(kStrings) + "MAIN_EXECUTABLE Brightvale.exe\n");
+    g_installer.installedFiles = {"C:\\Games\\Brightvale\\", "maps"};
+    g_installer.FinishInstall();
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Brightvale.exe") << "copied before the list started";
+    std::vector<std::string> entries = {"a"};
+    for (const char* odd : {"C:\\x.exe", "..\\x.exe", "\\x.exe", ""}) {
+        LoadStrings(std::string("MAIN_EXECUTABLE ") + odd + "\n");
+        RecordMainExecutable(entries);
+        EXPECT_EQ(entries, std::vector<std::string>{"a"}) << odd;
+    }
+    LoadStrings("MAIN_EXECUTABLE bin\\game.exe\n");
+    RecordMainExecutable(entries);
+    RecordMainExecutable(entries);
+    EXPECT_EQ(entries, (std::vector<std::string>{"bin\\game.exe", "a"})) << "once";
+}
