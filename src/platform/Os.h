@@ -20,6 +20,7 @@ constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
 constexpr std::uint32_t kKeyQueryValue = 0x0001u;
 constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegDword = 4;
 
 // Drive types, attributes and other numbers of the API.
 constexpr std::uint32_t kDriveCdrom = 5;
@@ -43,6 +44,14 @@ constexpr int kIdNo = 7;
 // Special folders and folder-browser flags.
 constexpr int kCsidlPrograms = 2;
 constexpr int kCsidlDesktopDirectory = 16;
+constexpr int kCsidlStartMenu = 11;
+constexpr int kCsidlWindows = 36;
+constexpr int kCsidlSystem = 37;
+constexpr int kCsidlProgramFiles = 38;
+constexpr int kCsidlProfile = 40;
+constexpr int kCsidlProgramFilesX86 = 42;
+constexpr int kCsidlCommonPrograms = 23;
+constexpr int kCsidlCommonDesktopDirectory = 25;
 constexpr std::uint32_t kBifReturnOnlyFsDirs = 0x0001;
 constexpr std::uint32_t kBifReturnFsAncestors = 0x0008;
 constexpr std::uint32_t kBifNewDialogStyle = 0x0040;
@@ -54,6 +63,11 @@ Handle RegCreate(std::uint32_t root, const char* subKey, std::uint32_t access); 
 bool RegQuery(Handle key, const char* name, void* data, std::uint32_t* size, std::uint32_t* type);
 bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, std::uint32_t size);
 void RegClose(Handle key);
+bool RegRemoveValue(Handle key, const char* name);
+// Deletes a key that has no subkeys (its values go with it).
+bool RegRemoveKey(std::uint32_t root, const char* subKey);
+// Counts of a key's subkeys and values; false when the key cannot be asked.
+bool RegCounts(Handle key, std::uint32_t* subKeys, std::uint32_t* values);
 
 // ---- files and folders (ANSI paths with Windows semantics, relative to the current folder) ----
 bool SetCurrentDir(const char* path);
@@ -111,6 +125,13 @@ bool PumpOneMessage();    // takes one waiting message of this thread, translate
 void RestrictDllSearch(); // only the system folder is searched for implicitly loaded libraries
 Handle LoadLibraryPath(const char* fullPath);
 void* LibrarySymbol(Handle library, const char* name);
+
+// ---- end of the session ----
+// Ends the process with the code (the double records it and returns).
+void EndProcess(std::uint32_t code);
+// ExitWindowsEx(EWX_REBOOT); on NT with the shutdown privilege enabled for the call, on 9x after
+// FreeConsole. False when the privilege cannot be had or (9x) the call fails.
+bool RebootSystem(bool nt);
 
 // ---- named mutex ----
 Handle MutexOpen(const char* name);

@@ -47,6 +47,10 @@ class CInstaller {
                                 const std::u16string& workingDir, const std::u16string& folder);
     void RecordInstalledFile(const std::u16string& path, bool record);
 
+    // ---- maintenance page ----
+    void RunGame();
+    void RunUninstaller();
+
     std::string gameDir;
     std::string cdDrive;
     std::string homepageUrl;

@@ -200,6 +200,40 @@ bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, 
 
 void RegClose(Handle) {}
 
+bool RegRemoveValue(Handle key, const char* name) {
+    if (key == 0 || key > OpenKeys().size()) return false;
+    auto it = Double().registry.find(OpenKeys()[key - 1]);
+    return it != Double().registry.end() && it->second.erase(Lower(name ? name : "")) == 1;
+}
+
+static bool HasSubKeys(const std::string& name) {
+    std::string prefix = name + "\\";
+    auto it = Double().registry.lower_bound(prefix);
+    return it != Double().registry.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool RegRemoveKey(std::uint32_t root, const char* subKey) {
+    std::string name = KeyName(root, subKey);
+    if (!Double().registry.count(name) || HasSubKeys(name)) return false;
+    Double().registry.erase(name);
+    return true;
+}
+
+bool RegCounts(Handle key, std::uint32_t* subKeys, std::uint32_t* values) {
+    if (key == 0 || key > OpenKeys().size()) return false;
+    const std::string& name = OpenKeys()[key - 1];
+    auto it = Double().registry.find(name);
+    if (it == Double().registry.end()) return false;
+    std::set<std::string> children;
+    std::string prefix = name + "\\";
+    for (auto k = Double().registry.lower_bound(prefix);
+         k != Double().registry.end() && k->first.compare(0, prefix.size(), prefix) == 0; ++k)
+        children.insert(k->first.substr(prefix.size(), k->first.find('\\', prefix.size()) - prefix.size()));
+    *subKeys = static_cast<std::uint32_t>(children.size());
+    *values = static_cast<std::uint32_t>(it->second.size());
+    return true;
+}
+
 bool SetCurrentDir(const char* path) {
     std::string host = HostPath(path);
     if (!IsDir(host)) return false;
@@ -599,6 +633,15 @@ Handle LoadLibraryPath(const char* fullPath) {
 void* LibrarySymbol(Handle library, const char* name) {
     if (library == 0 || library > Loaded().size()) return nullptr;
     return dlsym(Loaded()[library - 1], name);
+}
+
+void EndProcess(std::uint32_t code) {
+    Double().endedWith = static_cast<int>(code);
+}
+
+bool RebootSystem(bool nt) {
+    Double().reboots.push_back(nt);
+    return !Double().rebootFails;
 }
 
 static Handle MutexHandle(const char* name) {

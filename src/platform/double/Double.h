@@ -67,6 +67,9 @@ struct State {
     int fileOpens = 0; // every OpenFile, whether it succeeds or not
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;
+    int endedWith = -1;        // EndProcess's code, -1 while the process runs
+    std::vector<bool> reboots; // RebootSystem calls (nt)
+    bool rebootFails = false;
     // processes
     std::vector<Process> processes;
     std::deque<Process>

@@ -1,0 +1,76 @@
+# Driving the installer's wizard under Wine and Xvfb (sourced after wine.sh): clicks relative to the
+# wizard rectangle, screenshots into $shots, and which page is shown told by the title band of its skin
+# ($skins holds the rendered skins). Used by the e2e tests and the main job.
+X0=237
+Y0=164
+OK_X=281 OK_Y=327 YES_X=208 YES_Y=327
+click() { xdotool mousemove $((X0 + $1)) $((Y0 + $2)) click 1; sleep "${3:-1}"; }
+shot() { import -window root "$shots/$1.png" 2>/dev/null; }
+window() { xdotool search --onlyvisible --name 'Brightvale' 2>/dev/null | head -1; }
+# own_profile: the prefix's profile folders that Wine links to the home folder (the desktop among them)
+# become folders of the prefix, so that shortcuts stay inside it
+own_profile() {
+    local l
+    for l in "$WINEPREFIX/drive_c/users/$(id -un)"/*; do
+        [ -L "$l" ] && rm "$l" && mkdir "$l"
+    done
+    true
+}
+disc() { ln -sfn "$1" "$WINEPREFIX/dosdevices/d:"; }
+# band_diff SHOT Y FLIP: how far a band of the screenshot's wizard is from the title band of the skin
+band_diff() {
+    convert "$1" -crop 200x60+$((X0 + 330))+$((Y0 + $2)) +repage $3 "$shots/.band.png"
+    compare -metric RMSE "$shots/.band.png" "$shots/.skin.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
+}
+# on_page NAME SKIN: saves the screenshot NAME; true when the wizard's title band matches the skin.
+# Which page is shown is what counts: a wizard presented upside down is recognised too.
+on_page() {
+    shot "$1"
+    convert "$skins/$2" -crop 200x60+330+20 +repage "$shots/.skin.png"
+    local upright flipped
+    upright=$(band_diff "$shots/$1.png" 20 "")
+    flipped=$(band_diff "$shots/$1.png" 360 -flip)
+    awk -v d="$upright" -v f="$flipped" 'BEGIN { exit !(d < 0.02 || f < 0.02) }'
+}
+# wait_window: until the installer's window shows (and a few seconds for its first frames)
+wait_window() {
+    for _ in $(seq 100); do [ -n "$(window)" ] && break; sleep 0.2; done
+    sleep 3
+}
+# wait_page NAME SKIN: up to a minute for the page to show
+wait_page() {
+    for _ in $(seq 60); do
+        [ -n "$(window)" ] && on_page "$1" "$2" && return 0
+        sleep 1
+    done
+    return 1
+}
+
+# walk_install CHECK: from the welcome page of a setup.exe started from $disc1 to the end of the
+# finishing steps: Install, Accept, Install (default folder), OK on the notice, disc 2 when asked, the
+# low preset, OK, Yes to the additional program. CHECK is called as `CHECK NAME COMMAND...` for each
+# page (expect_true in the tests, a printing check in the main job).
+walk_install() {
+    local check=$1
+    wait_window
+    $check "the welcome page" on_page 1-welcome back_install.tga
+    click 280 127 2
+    $check "the licence page" on_page 2-licence back_license.tga
+    click 275 336 2
+    $check "the options page" on_page 3-options back_options.tga
+    click 275 187 2
+    shot 4-notice
+    click $OK_X $OK_Y 1.5
+    $check "the progress page" on_page 5-progress back_progress.tga
+    sleep 4
+    shot 6-disc-question
+    disc "$disc2"
+    click $YES_X $YES_Y 4
+    $check "the quality page" on_page 7-quality back_quality.tga
+    disc "$disc1" # the program started anew looks for the first disc
+    click 248 285 0.5
+    shot 8-quality-low
+    click 100 187 3
+    shot 9-extras-question
+    click $YES_X $YES_Y 2
+}
