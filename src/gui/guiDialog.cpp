@@ -64,33 +64,3 @@ bool UpdateAll() {
     if (guiMsgBox* box = g_modalBox) return box->Update();
     return pageResult;
 }
-
-void guiMsgBox::SetTexts(const char* text, const char* caption) {
-    message = text ? text : "";
-    if (caption) title = caption;
-}
-
-int guiMsgBox::Show(const char* text, const char* caption) {
-    {
-        std::lock_guard<std::recursive_mutex> hold(GuiLock());
-        visible = 1;
-        result = 0;
-        g_modalBox = this;
-        DrawAll();
-        SetTexts(text, caption);
-    }
-    while (result == 0) {
-        if (os::PumpOneMessage()) continue;
-        if (g_active) {
-            UpdateAll();
-            DrawAll();
-            os::Sleep(100);
-        } else {
-            os::Sleep(10); // minimised: keep waiting without drawing, and without spinning a core
-        }
-    }
-    std::lock_guard<std::recursive_mutex> hold(GuiLock());
-    visible = 0;
-    g_modalBox = nullptr;
-    return result;
-}

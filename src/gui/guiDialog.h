@@ -36,17 +36,5 @@ bool ShowPage(guiDialog* dialog);
 bool DrawAll();
 bool UpdateAll();
 
-// The base of the message boxes: Show runs the modal loop until a button sets the result.
-class guiMsgBox : public guiDialog {
-  public:
-    // Returns the non-zero result a button callback set: 1 (OK), 3 (YES) or 4 (NO).
-    int Show(const char* message, const char* caption);
-    // Puts the message and the caption into the box.
-    virtual void SetTexts(const char* message, const char* caption);
-
-    std::string message;
-    std::atomic<int> result{0}; // read afresh on every pass: it is set on the other thread
-};
-
-class guiOkBox : public guiMsgBox {};
-class guiYesNoBox : public guiMsgBox {};
+// The message boxes, complete wherever the registry is seen (the installer owns one of each).
+#include "gui/guiMsgBox.h"

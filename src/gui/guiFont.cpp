@@ -87,6 +87,27 @@ int guiFont::WrapText(const guiRect& box, int align, const char* text,
                 w = 0;
                 c = 0;
             }
+            // An entry holds at most 32767 bytes and pixels: a token too long for that is cut, and
+            // each full part closes its own line.
+            while (c + static_cast<long long>(len) > kMaxLineEntry || w + t > kMaxLineEntry) {
+                std::size_t k = 0;
+                int kw = 0;
+                while (k < len) {
+                    int gw = TextWidth(text + at + k, 1);
+                    if (c + static_cast<long long>(k) + 1 > kMaxLineEntry || w + kw + gw > kMaxLineEntry)
+                        break;
+                    kw += gw;
+                    ++k;
+                }
+                if (k == 0 && c == 0) kw = TextWidth(text + at, 1), k = 1; // always move on
+                lines.push_back(static_cast<std::int16_t>(w + kw));
+                lines.push_back(static_cast<std::int16_t>(c + static_cast<int>(k)));
+                w = 0;
+                c = 0;
+                at += k;
+                len -= k;
+                t -= kw;
+            }
             w += t;
             c += static_cast<int>(len);
             at += len;

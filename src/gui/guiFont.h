@@ -13,6 +13,9 @@ constexpr int ALIGN_TOP_LEFT = 1;
 constexpr int ALIGN_BOTTOM_RIGHT = 6;
 constexpr int ALIGN_CENTER = 7;
 
+// Line entries are signed 16-bit: the most bytes, and pixels, one wrapped line holds.
+constexpr int kMaxLineEntry = 32767;
+
 struct guiGlyph {
     int x = 0; // left column in the atlas
     int y = 0; // memory row of the glyph's lowest row

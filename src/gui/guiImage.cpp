@@ -165,12 +165,17 @@ BlendFn FindBlend(std::uint32_t srcFormat, std::uint32_t dstFormat) {
 bool guiImage::Blit(guiImage& src, int x, int y, float opacity, const guiRect& clip) {
     src.EnsureLoaded();
     guiRect whole{0, 0, src.width, src.height};
-    return BlitRect(src, x, y, whole, opacity, clip);
+    return BlitArea(src, x, y, whole, opacity, clip);
 }
 
 bool guiImage::BlitRect(guiImage& src, int x, int y, const guiRect& srcRect, float opacity,
                         const guiRect& clip) {
     src.EnsureLoaded();
+    return BlitArea(src, x, y, srcRect, opacity, clip);
+}
+
+bool guiImage::BlitArea(guiImage& src, int x, int y, const guiRect& srcRect, float opacity,
+                        const guiRect& clip) {
     BlendFn blend = FindBlend(src.format, format);
     if (!blend) return false;
     if (!src.pixels || !pixels) return true;

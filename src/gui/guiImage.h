@@ -41,6 +41,11 @@ class guiImage {
     bool BlitRect(guiImage& src, int x, int y, const guiRect& srcRect, float opacity, const guiRect& clip);
     void Free();
 
+  private:
+    // The blit itself, after the one load attempt of Blit or BlitRect.
+    bool BlitArea(guiImage& src, int x, int y, const guiRect& srcRect, float opacity, const guiRect& clip);
+
+  public:
     std::uint16_t width = 0;
     std::uint16_t stride = 0;
     std::uint16_t height = 0;

@@ -93,7 +93,11 @@ bool guiMouseTracker::Draw() {
     if (!g_painter) return true;
     g_painter->SetClipRect(&rect);
     guiImage& img = hovered->image;
-    img.EnsureLoaded();
+    img.EnsureLoaded(); // its size places it; the blit below does not try a missing file again
+    if (!img.pixels) {
+        g_painter->SetClipRect(nullptr);
+        return true;
+    }
     const guiRect& r = hovered->rect;
     g_painter->DrawImage(&img, r.x + r.w / 2 - img.width / 2, r.y + r.h / 2 - img.height / 2, 1.0f);
     g_painter->SetClipRect(nullptr);

@@ -1,4 +1,6 @@
-// Wizard page wndInstall; built on the toolkit's dialog once that exists.
+// Welcome page and main menu of a fresh installation: Install, README, home page, Exit.
 #pragma once
 
-class wndInstall {};
+#include "gui/guiDialog.h"
+
+class wndInstall : public guiDialog {};

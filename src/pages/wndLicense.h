@@ -1,4 +1,6 @@
-// Wizard page wndLicense; built on the toolkit's dialog once that exists.
+// Licence page: the licence text with Accept and Decline.
 #pragma once
 
-class wndLicense {};
+#include "gui/guiDialog.h"
+
+class wndLicense : public guiDialog {};

@@ -1,8 +1,10 @@
-// Options page: target folder and shortcut choice. Its widgets arrive with the toolkit's controls.
+// Options page: target folder and shortcut choice, and the install button.
 #pragma once
 
-class wndOptions {
+#include "gui/guiDialog.h"
+
+class wndOptions : public guiDialog {
   public:
-    // Puts gameDir into the folder box; the page has no folder box yet, so there is nothing to refresh.
+    // Puts gameDir into the folder box.
     void RefreshFolderBox() {}
 };

@@ -1,4 +1,6 @@
-// Wizard page wndPlay; built on the toolkit's dialog once that exists.
+// Maintenance page: Play, README, home page, Uninstall, Exit.
 #pragma once
 
-class wndPlay {};
+#include "gui/guiDialog.h"
+
+class wndPlay : public guiDialog {};

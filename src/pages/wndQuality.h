@@ -1,4 +1,6 @@
-// Wizard page wndQuality; built on the toolkit's dialog once that exists.
+// Quality page: the graphics preset unpacked before the finishing steps.
 #pragma once
 
-class wndQuality {};
+#include "gui/guiDialog.h"
+
+class wndQuality : public guiDialog {};

@@ -1,4 +1,6 @@
-// Wizard page wndSelLang; built on the toolkit's dialog once that exists.
+// Language page: picks the media folder of a language, then the welcome page.
 #pragma once
 
-class wndSelLang {};
+#include "gui/guiDialog.h"
+
+class wndSelLang : public guiDialog {};

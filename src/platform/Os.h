@@ -20,6 +20,7 @@ constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
 constexpr std::uint32_t kKeyQueryValue = 0x0001u;
 constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegDword = 4;
 
 // Drive types, attributes and other numbers of the API.
 constexpr std::uint32_t kDriveCdrom = 5;
@@ -43,6 +44,14 @@ constexpr int kIdNo = 7;
 // Special folders and folder-browser flags.
 constexpr int kCsidlPrograms = 2;
 constexpr int kCsidlDesktopDirectory = 16;
+constexpr int kCsidlStartMenu = 11;
+constexpr int kCsidlWindows = 36;
+constexpr int kCsidlSystem = 37;
+constexpr int kCsidlProgramFiles = 38;
+constexpr int kCsidlProfile = 40;
+constexpr int kCsidlProgramFilesX86 = 42;
+constexpr int kCsidlCommonPrograms = 23;
+constexpr int kCsidlCommonDesktopDirectory = 25;
 constexpr std::uint32_t kBifReturnOnlyFsDirs = 0x0001;
 constexpr std::uint32_t kBifReturnFsAncestors = 0x0008;
 constexpr std::uint32_t kBifNewDialogStyle = 0x0040;
@@ -54,6 +63,11 @@ Handle RegCreate(std::uint32_t root, const char* subKey, std::uint32_t access); 
 bool RegQuery(Handle key, const char* name, void* data, std::uint32_t* size, std::uint32_t* type);
 bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, std::uint32_t size);
 void RegClose(Handle key);
+bool RegRemoveValue(Handle key, const char* name);
+// Deletes a key that has no subkeys (its values go with it).
+bool RegRemoveKey(std::uint32_t root, const char* subKey);
+// Counts of a key's subkeys and values; false when the key cannot be asked.
+bool RegCounts(Handle key, std::uint32_t* subKeys, std::uint32_t* values);
 
 // ---- files and folders (ANSI paths with Windows semantics, relative to the current folder) ----
 bool SetCurrentDir(const char* path);
@@ -98,7 +112,11 @@ Rect WorkArea();
 std::uint32_t TickCount();
 void Sleep(std::uint32_t ms);
 bool IsLeadByte(unsigned char c); // DBCS lead byte of the ANSI code page
-std::string LastErrorText(); // FormatMessage from the system table; "" when there is none
+std::string LastErrorText();      // FormatMessage from the system table; "" when there is none
+
+// ---- pointer ----
+bool LeftButtonHeld(); // GetKeyState(VK_LBUTTON) has its high bit set
+void SetIBeamCursor(); // SetCursor(LoadCursor(nullptr, IDC_IBEAM))
 
 // ---- processes ----
 Handle StartProgram(const char* commandLine, int showCommand); // process handle, 0 on failure
@@ -107,6 +125,13 @@ bool PumpOneMessage();    // takes one waiting message of this thread, translate
 void RestrictDllSearch(); // only the system folder is searched for implicitly loaded libraries
 Handle LoadLibraryPath(const char* fullPath);
 void* LibrarySymbol(Handle library, const char* name);
+
+// ---- end of the session ----
+// Ends the process with the code (the double records it and returns).
+void EndProcess(std::uint32_t code);
+// ExitWindowsEx(EWX_REBOOT); on NT with the shutdown privilege enabled for the call, on 9x after
+// FreeConsole. False when the privilege cannot be had or (9x) the call fails.
+bool RebootSystem(bool nt);
 
 // ---- named mutex ----
 Handle MutexOpen(const char* name);
@@ -138,6 +163,69 @@ struct ShellLinkResult {
 ShellLinkResult SaveShellLink(bool wide, const std::u16string& target, const std::u16string& description,
                               const std::u16string& workingDir, const std::u16string& linkFile);
 void SetWindowTitleWide(Window window, const std::u16string& title);
+
+// ---- the main window and its message queue ----
+// Window messages the core handles, and the numbers that go with them.
+constexpr std::uint32_t kWmDestroy = 0x0002;
+constexpr std::uint32_t kWmSize = 0x0005;
+constexpr std::uint32_t kWmActivate = 0x0006;
+constexpr std::uint32_t kWmPaint = 0x000F;
+constexpr std::uint32_t kWmQueryEndSession = 0x0011;
+constexpr std::uint32_t kWmQuit = 0x0012;
+constexpr std::uint32_t kWmEraseBkgnd = 0x0014;
+constexpr std::uint32_t kWmKeyDown = 0x0100;
+constexpr std::uint32_t kWmKeyUp = 0x0101;
+constexpr std::uint32_t kWmChar = 0x0102;
+constexpr std::uint32_t kWmMouseMove = 0x0200;
+constexpr std::uint32_t kWmLButtonDown = 0x0201;
+constexpr std::uint32_t kWmLButtonUp = 0x0202;
+constexpr std::uint32_t kWmLButtonDblClk = 0x0203;
+constexpr std::uint32_t kWmRButtonDown = 0x0204;
+constexpr std::uint32_t kWmRButtonUp = 0x0205;
+constexpr std::uint32_t kWmRButtonDblClk = 0x0206;
+constexpr std::uint32_t kWmMButtonDown = 0x0207;
+constexpr std::uint32_t kWmMButtonUp = 0x0208;
+constexpr std::uint32_t kWmMButtonDblClk = 0x0209;
+constexpr std::uintptr_t kSizeMinimized = 1;
+constexpr std::uintptr_t kSizeMaxHide = 4;
+constexpr std::uintptr_t kWaActive = 1;
+constexpr std::uintptr_t kWaClickActive = 2;
+constexpr std::uint32_t kCsVRedraw = 0x0001;
+constexpr std::uint32_t kCsHRedraw = 0x0002;
+constexpr std::uint32_t kWsPopup = 0x80000000u;
+constexpr std::uint32_t kWsMaximize = 0x01000000u;
+constexpr std::uint32_t kWsExAppWindow = 0x00040000u;
+constexpr int kSwShow = 5;
+
+using WindowProc = std::intptr_t (*)(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam);
+struct WindowClass {
+    const char* name;
+    std::uint32_t style;
+    int largeIcon; // icon resources of the module, by number; a missing one leaves the class without it
+    int smallIcon;
+    WindowProc proc; // every message of the class's windows; the arrow cursor, no brush, no menu
+};
+bool RegisterWindowClass(void* instance, const WindowClass& windowClass);
+Window CreateMainWindow(void* instance, const char* className, const char* title, std::uint32_t exStyle,
+                        std::uint32_t style, const Rect& place);
+void SetWindowTitle(Window window, const char* title);
+void ShowAndUpdate(Window window, int showCommand); // ShowWindow, then UpdateWindow
+std::intptr_t DefaultWindowProc(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam);
+void PostQuit(int exitCode);
+enum class Pump { None, Dispatched, Quit };
+// Takes one waiting message of this thread: WM_QUIT is reported, anything else translated and dispatched.
+Pump PumpMessage();
+void WaitForMessage(); // returns when a message is waiting
+bool TopWindowExists(const char* className, const char* title);
+Handle ClientDC(Window window); // GetDC; released with ReleaseWindowDC
+// Fills the rectangles (right and bottom exclusive) with one solid brush of the colour.
+void FillSolid(Handle dc, std::uint8_t red, std::uint8_t green, std::uint8_t blue, const Rect* rects,
+               int count);
+bool ComInitialize(); // apartment-threaded, for the calling thread
+void ComUninitialize();
+std::string WindowsDir(); // GetWindowsDirectoryA, without a final separator
 
 // ---- presentation ----
 // The layout of a Windows BITMAPINFO with one colour entry.

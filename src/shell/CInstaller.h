@@ -24,6 +24,16 @@ class CInstaller {
     CInstaller(const CInstaller&) = delete;
     CInstaller& operator=(const CInstaller&) = delete;
 
+    // ---- the window and the main loop ----
+    // Opens the window, loads the texts and shows the first page of the flow; false after telling why.
+    bool Init(void* instance);
+    // Keeps the toolkit drawing until WM_QUIT or until the game's engine window exists.
+    bool Run();
+
+    // ---- engine: install log and finishing steps ----
+    bool IsAlreadyInstalled();
+    void FinishInstall();
+
     // ---- shell (registry, shell and language services) ----
     bool ReadExeCDPath();
     void WriteExeCDPath();
@@ -36,6 +46,10 @@ class CInstaller {
     std::int32_t CreateShortcut(const std::u16string& target, const std::u16string& name,
                                 const std::u16string& workingDir, const std::u16string& folder);
     void RecordInstalledFile(const std::u16string& path, bool record);
+
+    // ---- maintenance page ----
+    void RunGame();
+    void RunUninstaller();
 
     std::string gameDir;
     std::string cdDrive;
@@ -71,6 +85,17 @@ class CInstaller {
 };
 
 extern CInstaller g_installer;
+
+// The wizard rectangle: 550 by 440, centred in the work area.
+constexpr int kWizardWidth = 550;
+constexpr int kWizardHeight = 440;
+guiRect WizardRect(const os::Rect& workArea);
+
+// The language page comes first only when this is set.
+constexpr bool kShowLanguagePageFirst = false;
+
+enum class InstallFlow { Additional, Maintenance, Fresh };
+InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled);
 
 // The single-instance guard, held from start-up until the end of the process.
 extern os::Handle g_instanceMutex;

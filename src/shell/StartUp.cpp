@@ -115,12 +115,13 @@ std::optional<int> PrepareRelaunchedInstance(const CommandLine& args, const std:
 namespace {
 
 int RunInstance(void* instance, const char* commandLine) {
-    (void)instance;
     std::string modulePath = os::ModulePath();
     CommandLine args = ParseCommandLine(commandLine);
     if (!args.hasCDPath) return FirstInstance(modulePath, commandLine);
     if (std::optional<int> code = PrepareRelaunchedInstance(args, modulePath)) return *code;
-    // The window, the wizard and the main loop take over here.
+    CInstaller& in = g_installer;
+    if (!in.Init(instance)) return 1;
+    if (!in.Run()) return 1;
     return 0;
 }
 

@@ -2,6 +2,9 @@
 // and the installer's state back to its construction values.
 #pragma once
 
+#include "gui/guiDialog.h"
+#include "gui/guiInput.h"
+#include "gui/guiPainter.h"
 #include "platform/double/Double.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
@@ -41,8 +44,20 @@ class World : public ::testing::Test {
         in.cancelConfirmed = in.confirmShowing = in.finishing = in.copyComplete = false;
         in.additionalInstall = false;
         in.hwnd = nullptr;
+        // The toolkit forgets the boxes before they go.
+        g_topLevelDialogs.clear();
+        g_currentPage = nullptr;
+        g_modalBox = nullptr;
+        g_active = false;
+        g_painter = nullptr;
+        g_dialogArea = guiRect();
         in.okBox.reset();
         in.yesNoBox.reset();
+        in.windowActive = true;
+        in.keyDown = false;
+        in.shutdownPending = false;
+        in.workArea = D().workArea;
+        in.dialogRect = guiRect();
         in.createIcons = true;
         g_fontCharset = 238;
         g_wideTitle = u"Installation";

@@ -13,6 +13,9 @@ class StartUp : public World {
         D().modulePath = "D:\\setup.exe";
         Write("D:\\setup.exe", "MZ setup program");
         Write("D:\\unrar.dll", "MZ extractor");
+        Write("D:\\Media\\strings.txt", "APP_TITLE\tBrightvale Setup\n");
+        // The relaunched instance opens its window and runs its loop: let the loop end at once.
+        os::testdouble::PostWindowMessage(os::kWmQuit);
     }
     std::string Product(const char* name) { return RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", name); }
     std::string RunOnce() {
@@ -119,12 +122,24 @@ TEST_F(StartUp, SecondInstanceEndsSilently) {
 TEST_F(StartUp, RelaunchedInstanceChangesToTheRecordedDisc) {
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
     D().currentDir = "C:\\Temp";
-    EXPECT_EQ(SetupMain(nullptr, " -CDPath D:"), 0);
+    EXPECT_EQ(SetupMain(&g_installer, " -CDPath D:"), 0);
     EXPECT_EQ(D().currentDir, "D:\\");
     EXPECT_EQ(g_installer.cdDrive, "D:");
     EXPECT_EQ(g_installer.sourceDir, "D:");
     EXPECT_FALSE(g_installer.additionalInstall);
     EXPECT_TRUE(D().processes.empty());
+    ASSERT_EQ(D().windows.size(), 1u) << "the relaunched instance runs Init";
+    EXPECT_EQ(D().comUninits, 1) << "and Run to its end";
+    EXPECT_EQ(g_installer.hInstance, &g_installer) << "the module instance is kept";
+}
+
+TEST_F(StartUp, RelaunchedInstanceEndsWithOneWhenInitFails) {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+    D().windowFails = true;
+    EXPECT_EQ(SetupMain(nullptr, " -CDPath D:"), 1);
+    ASSERT_EQ(D().boxes.size(), 1u);
+    EXPECT_EQ(D().boxes[0].text, "Could not create window\n");
+    EXPECT_EQ(D().mutexes.count(kInstanceMutexName), 0u) << "the mutex is closed all the same";
 }
 
 TEST_F(StartUp, TheTemporaryCopyGoesAtTheNextRestart) {
@@ -140,6 +155,7 @@ TEST_F(StartUp, TheTemporaryCopyGoesAtTheNextRestart) {
     EXPECT_EQ(D().deleteAtReboot, (std::vector<std::string>{"C:\\Temp\\$$$7.tmp", "C:\\Temp\\unrar.dll"}));
     D().deleteAtReboot.clear();
     D().modulePath = "C:\\Games\\setup.exe";
+    os::testdouble::PostWindowMessage(os::kWmQuit);
     EXPECT_EQ(SetupMain(nullptr, " -CDPath D:"), 0);
     EXPECT_TRUE(D().deleteAtReboot.empty()) << "a copy the user made is left alone";
     D().modulePath = "D:\\setup.exe";

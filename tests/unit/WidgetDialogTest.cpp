@@ -4,6 +4,7 @@
 #include "gui/guiDialog.h"
 #include "gui/guiPainter.h"
 #include "support/CountingPage.h"
+#include "unit/RecordingPainter.h"
 
 #include <atomic>
 #include <chrono>
@@ -113,16 +114,19 @@ TEST_F(Widgets, KeysReachEveryChild) {
     guiWidget parent;
     auto* a = new Probe("a", false);
     auto* b = new Probe("b", true);
+    auto* c = new Probe("c", true);
     a->visible = 0;
     parent.AddChild(a);
     parent.AddChild(b);
+    parent.AddChild(c);
     parent.RegisterCallback(b, Fired);
     EXPECT_TRUE(parent.OnKey(8));
-    EXPECT_EQ(g_log, (std::vector<std::string>{"key a 8", "key b 8", "fired b"}));
-    auto* c = new Probe("c", true);
-    parent.AddChild(c);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"key a 8", "key b 8", "fired b", "key c 8"}))
+        << "hidden or not, in list order; c acts but has no callback to fire";
+    b->answer = false;
     g_log.clear();
-    EXPECT_TRUE(parent.OnKey(35)) << "a child without a callback acts but fires nothing";
+    EXPECT_FALSE(parent.OnKey(35)) << "a child without a callback acting does not count as fired";
+    EXPECT_EQ(g_log, (std::vector<std::string>{"key a 35", "key b 35", "key c 35"}));
 }
 
 TEST_F(Widgets, AddChildMovesAChildToTheEnd) {
@@ -139,11 +143,14 @@ TEST_F(Widgets, AddChildMovesAChildToTheEnd) {
 }
 
 TEST_F(Widgets, TrackerHoverStates) {
+    RecordingPainter painter;
+    g_painter = &painter;
     guiWidget page;
     guiWidget* items[3];
     for (int i = 0; i < 3; ++i) {
         items[i] = new guiWidget;
         items[i]->rect = {0, 100 + 30 * i, 200, 20};
+        items[i]->image.Allocate(100, 10, PF_BGRA32, false);
         page.AddChild(items[i]);
     }
     auto* tracker = new guiMouseTracker;
@@ -155,9 +162,20 @@ TEST_F(Widgets, TrackerHoverStates) {
     g_mouseY = 135;
     page.OnMouse(kMouseMove);
     EXPECT_EQ(tracker->hovered, items[1]);
+    EXPECT_TRUE(tracker->Draw());
+    ASSERT_EQ(painter.calls.size(), 1u);
+    // Centred on the second item: 0 + 200 / 2 - 100 / 2 across, 130 + 20 / 2 - 10 / 2 down.
+    EXPECT_EQ(painter.calls[0].image, &items[1]->image);
+    EXPECT_EQ(painter.calls[0].x, 50);
+    EXPECT_EQ(painter.calls[0].y, 135);
+    EXPECT_EQ(painter.calls[0].clip, tracker->rect) << "under the tracker's clip";
+    EXPECT_EQ(painter.clip, RecordingPainter::kWhole) << "which is reset afterwards";
     g_mouseY = 125; // the gap between the first and the second
     page.OnMouse(kMouseMove);
     EXPECT_EQ(tracker->hovered, nullptr);
+    painter.calls.clear();
+    EXPECT_TRUE(tracker->Draw());
+    EXPECT_TRUE(painter.calls.empty()) << "a gap shows no highlight";
     g_mouseY = 105;
     page.OnMouse(kMouseMove);
     EXPECT_EQ(tracker->hovered, items[0]);
@@ -165,10 +183,45 @@ TEST_F(Widgets, TrackerHoverStates) {
     page.OnMouse(kMouseMove);
     EXPECT_EQ(tracker->hovered, items[0]);
     EXPECT_FALSE(tracker->Draw()) << "but draws nothing while the pointer is away";
+    EXPECT_TRUE(painter.calls.empty());
     g_mouseY = 105;
     EXPECT_TRUE(tracker->Draw());
+    ASSERT_EQ(painter.calls.size(), 1u);
+    EXPECT_EQ(painter.calls[0].y, 105);
     EXPECT_FALSE(tracker->OnMouse(kLeftDown));
     EXPECT_EQ(tracker->hovered, items[0]) << "only moves change it";
+    g_painter = nullptr;
+}
+
+TEST_F(Widgets, AMissingSkinIsTriedOncePerBlit) {
+    RecordingPainter recorder;
+    guiImage back;
+    back.Allocate(50, 50, PF_BGR24, true);
+    guiImage missing;
+    missing.Load("missing.tga", false);
+    int opens = D().fileOpens;
+    back.Blit(missing, 0, 0, 1.0f, guiRect{0, 0, 50, 50});
+    EXPECT_EQ(D().fileOpens - opens, 1);
+    back.BlitRect(missing, 0, 0, guiRect{0, 0, 5, 5}, 1.0f, guiRect{0, 0, 50, 50});
+    EXPECT_EQ(D().fileOpens - opens, 2);
+    // The tracker with a highlight whose file is missing: one attempt per frame, nothing drawn.
+    g_painter = &recorder;
+    guiWidget page;
+    auto* item = new guiWidget;
+    item->rect = {0, 0, 100, 20};
+    item->image.Load("missing_over.tga", false);
+    page.AddChild(item);
+    auto* tracker = new guiMouseTracker;
+    tracker->rect = {0, 0, 100, 20};
+    tracker->AddItem(item);
+    page.AddChild(tracker);
+    g_mouseX = g_mouseY = 5;
+    page.OnMouse(kMouseMove);
+    opens = D().fileOpens;
+    page.Draw();
+    EXPECT_EQ(D().fileOpens - opens, 1);
+    EXPECT_TRUE(recorder.calls.empty());
+    g_painter = nullptr;
 }
 
 TEST_F(Widgets, RegistryAddShowAndPasses) {
@@ -247,6 +300,8 @@ TEST_F(Widgets, OnlyOneThreadDrawsAtATime) {
     AddTopLevelDialog(&box);
     ShowPage(&page);
     std::thread worker([&] { box.Show("disc", "Brightvale"); });
+    while (g_modalBox.load() != &box) // Show clears the result: answer only once it is open
+        std::this_thread::yield();
     for (int i = 0; i < 200; ++i) {
         UpdateAll();
         DrawAll();

@@ -13,6 +13,7 @@
 #include <climits>
 #include <dlfcn.h>
 #include <cstdlib>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -200,6 +201,40 @@ bool RegSet(Handle key, const char* name, std::uint32_t type, const void* data, 
 
 void RegClose(Handle) {}
 
+bool RegRemoveValue(Handle key, const char* name) {
+    if (key == 0 || key > OpenKeys().size()) return false;
+    auto it = Double().registry.find(OpenKeys()[key - 1]);
+    return it != Double().registry.end() && it->second.erase(Lower(name ? name : "")) == 1;
+}
+
+static bool HasSubKeys(const std::string& name) {
+    std::string prefix = name + "\\";
+    auto it = Double().registry.lower_bound(prefix);
+    return it != Double().registry.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool RegRemoveKey(std::uint32_t root, const char* subKey) {
+    std::string name = KeyName(root, subKey);
+    if (!Double().registry.count(name) || HasSubKeys(name)) return false;
+    Double().registry.erase(name);
+    return true;
+}
+
+bool RegCounts(Handle key, std::uint32_t* subKeys, std::uint32_t* values) {
+    if (key == 0 || key > OpenKeys().size()) return false;
+    const std::string& name = OpenKeys()[key - 1];
+    auto it = Double().registry.find(name);
+    if (it == Double().registry.end()) return false;
+    std::set<std::string> children;
+    std::string prefix = name + "\\";
+    for (auto k = Double().registry.lower_bound(prefix);
+         k != Double().registry.end() && k->first.compare(0, prefix.size(), prefix) == 0; ++k)
+        children.insert(k->first.substr(prefix.size(), k->first.find('\\', prefix.size()) - prefix.size()));
+    *subKeys = static_cast<std::uint32_t>(children.size());
+    *values = static_cast<std::uint32_t>(it->second.size());
+    return true;
+}
+
 bool SetCurrentDir(const char* path) {
     std::string host = HostPath(path);
     if (!IsDir(host)) return false;
@@ -212,6 +247,7 @@ std::string GetCurrentDir() {
 }
 
 FILE* OpenFile(const char* path, const char* mode) {
+    ++Double().fileOpens;
     std::string host = HostPath(path);
     if (host.empty()) return nullptr;
     std::string m;
@@ -395,14 +431,25 @@ std::uint32_t TickCount() {
     return Double().ticks;
 }
 void Sleep(std::uint32_t ms) {
-    // Time does not pass in the double, but other threads get their turn.
+    // Time passes a thousand times faster in the double, but it does pass: a loop that sleeps between
+    // passes under a lock (the modal loop) must leave other threads a moment to take that lock, which
+    // a bare yield does not on a busy machine.
     static std::mutex lock;
     {
         std::lock_guard<std::mutex> hold(lock);
         Double().sleptMs += ms;
         Double().ticks += ms;
     }
-    std::this_thread::yield();
+    if (ms)
+        std::this_thread::sleep_for(std::chrono::microseconds(ms));
+    else
+        std::this_thread::yield();
+}
+bool LeftButtonHeld() {
+    return Double().leftButtonHeld;
+}
+void SetIBeamCursor() {
+    ++Double().ibeamCursorSets;
 }
 bool IsLeadByte(unsigned char c) {
     return Double().leadBytes[c];
@@ -435,11 +482,134 @@ bool ExitCode(Handle process, std::uint32_t* code) {
     return true;
 }
 
+namespace {
+std::mutex g_queueLock;
+std::thread::id g_windowThread;
+
+// The next window message for the calling thread: only the thread that made the window has a queue.
+bool TakeMessage(State::WindowMessage* out) {
+    std::lock_guard<std::mutex> hold(g_queueLock);
+    State& d = Double();
+    if (d.windows.empty() || std::this_thread::get_id() != g_windowThread || d.messages.empty()) return false;
+    *out = d.messages.front();
+    d.messages.pop_front();
+    return true;
+}
+} // namespace
+
+void testdouble::PostWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    std::lock_guard<std::mutex> hold(g_queueLock);
+    Double().messages.push_back({message, wParam, lParam});
+}
+
 bool PumpOneMessage() {
+    State::WindowMessage m;
+    if (TakeMessage(&m)) {
+        // As DispatchMessage does with it, a WM_QUIT taken here is lost.
+        if (m.message != kWmQuit && Double().windowProc)
+            Double().windowProc(reinterpret_cast<Window>(1), m.message, m.wParam, m.lParam);
+        return true;
+    }
     if (Double().pendingMessages <= 0) return false;
     --Double().pendingMessages;
     ++Double().pumpedMessages;
     return true;
+}
+
+Pump PumpMessage() {
+    State::WindowMessage m;
+    if (!TakeMessage(&m)) return Pump::None;
+    if (m.message == kWmQuit) return Pump::Quit;
+    if (Double().windowProc) Double().windowProc(reinterpret_cast<Window>(1), m.message, m.wParam, m.lParam);
+    return Pump::Dispatched;
+}
+
+void WaitForMessage() {
+    State& d = Double();
+    ++d.waits;
+    {
+        std::lock_guard<std::mutex> hold(g_queueLock);
+        if (!d.messages.empty()) return;
+    }
+    if (d.onWait) d.onWait(d);
+    std::lock_guard<std::mutex> hold(g_queueLock);
+    if (d.messages.empty()) d.messages.push_back({kWmQuit, 0, 0});
+}
+
+bool RegisterWindowClass(void*, const WindowClass& c) {
+    State& d = Double();
+    if (d.classFails) return false;
+    d.classes.push_back({c.name, c.style, c.largeIcon, c.smallIcon});
+    d.windowProc = c.proc;
+    return true;
+}
+
+Window CreateMainWindow(void*, const char* className, const char* title, std::uint32_t exStyle,
+                        std::uint32_t style, const Rect& place) {
+    State& d = Double();
+    if (d.windowFails) return nullptr;
+    d.windows.push_back({className, title, exStyle, style, place, -1});
+    g_windowThread = std::this_thread::get_id();
+    return reinterpret_cast<Window>(1);
+}
+
+void SetWindowTitle(Window, const char* title) {
+    if (!Double().windows.empty()) Double().windows.back().title = title;
+}
+
+void ShowAndUpdate(Window, int showCommand) {
+    if (!Double().windows.empty()) Double().windows.back().showCommand = showCommand;
+}
+
+std::intptr_t DefaultWindowProc(Window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    Double().defaultProcCalls.push_back({message, wParam, lParam});
+    return message == kWmQueryEndSession ? 1 : 0;
+}
+
+void PostQuit(int exitCode) {
+    testdouble::PostWindowMessage(kWmQuit, static_cast<std::uintptr_t>(exitCode), 0);
+}
+
+bool TopWindowExists(const char* className, const char* title) {
+    State& d = Double();
+    ++d.windowSearches;
+    for (const auto& w : d.topWindows)
+        if (w.first == className && w.second == title) return true;
+    return false;
+}
+
+Handle ClientDC(Window) {
+    ++Double().openDCs;
+    return 2;
+}
+
+void FillSolid(Handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue, const Rect* rects,
+               int count) {
+    State& d = Double();
+    for (int i = 0; i < count; ++i) {
+        const Rect& r = rects[i];
+        d.fills.push_back({red, green, blue, r});
+        for (int y = std::max(0, r.top); y < std::min(d.screenHeight, r.bottom); ++y)
+            for (int x = std::max(0, r.left); x < std::min(d.screenWidth, r.right); ++x) {
+                std::uint8_t* p = &d.screen[(static_cast<std::size_t>(y) * d.screenWidth + x) * 3];
+                p[0] = blue;
+                p[1] = green;
+                p[2] = red;
+            }
+    }
+}
+
+bool ComInitialize() {
+    ++Double().comInits;
+    return true;
+}
+
+void ComUninitialize() {
+    ++Double().comUninits;
+}
+
+std::string WindowsDir() {
+    return Double().windowsDir;
 }
 
 void RestrictDllSearch() {
@@ -469,6 +639,15 @@ Handle LoadLibraryPath(const char* fullPath) {
 void* LibrarySymbol(Handle library, const char* name) {
     if (library == 0 || library > Loaded().size()) return nullptr;
     return dlsym(Loaded()[library - 1], name);
+}
+
+void EndProcess(std::uint32_t code) {
+    Double().endedWith = static_cast<int>(code);
+}
+
+bool RebootSystem(bool nt) {
+    Double().reboots.push_back(nt);
+    return !Double().rebootFails;
 }
 
 static Handle MutexHandle(const char* name) {

@@ -61,8 +61,15 @@ struct State {
     std::string lastErrorText;
     // lead bytes of the ANSI code page (none: the double's ANSI code page 1251 has no double bytes)
     std::array<bool, 256> leadBytes{};
+    // pointer: the left button's state as GetKeyState reports it, and I-beam cursor requests
+    bool leftButtonHeld = false;
+    int ibeamCursorSets = 0;
+    int fileOpens = 0; // every OpenFile, whether it succeeds or not
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;
+    int endedWith = -1;        // EndProcess's code, -1 while the process runs
+    std::vector<bool> reboots; // RebootSystem calls (nt)
+    bool rebootFails = false;
     // processes
     std::vector<Process> processes;
     std::deque<Process>
@@ -106,6 +113,44 @@ struct State {
     };
     std::vector<FontRequest> fonts;
     bool fontFails = false;
+    // the main window: its class, the window, its queue (delivered to the class's procedure by the
+    // thread that created the window) and what the default procedure was given
+    struct ClassRecord {
+        std::string name;
+        std::uint32_t style;
+        int largeIcon, smallIcon;
+    };
+    std::vector<ClassRecord> classes;
+    bool classFails = false;
+    WindowProc windowProc = nullptr;
+    struct WindowRecord {
+        std::string className, title;
+        std::uint32_t exStyle, style;
+        Rect place;
+        int showCommand;
+    };
+    std::vector<WindowRecord> windows;
+    bool windowFails = false;
+    struct WindowMessage {
+        std::uint32_t message;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+    };
+    std::deque<WindowMessage> messages;
+    std::vector<WindowMessage> defaultProcCalls;
+    // Called when the window's thread waits for a message and none is queued; a test queues the next
+    // ones here (a wait with nothing queued afterwards ends the wait with WM_QUIT, so no test hangs).
+    std::function<void(State&)> onWait;
+    int waits = 0;
+    std::vector<std::pair<std::string, std::string>> topWindows; // class, title
+    int windowSearches = 0;
+    struct Fill {
+        std::uint8_t red, green, blue;
+        Rect rect;
+    };
+    std::vector<Fill> fills;
+    int comInits = 0, comUninits = 0;
+    std::string windowsDir = "C:\\Windows";
 };
 
 // The test rasterizer: the cell of a character, and what it draws. A space is 3 pixels wide, other
@@ -115,6 +160,13 @@ int DoubleGlyphWidth(unsigned char c);
 int DoubleGlyphHeight(int pointSize, bool bold);
 
 State& Double();
+// Queues a window message (thread-safe).
+void PostWindowMessage(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+// lParam of a mouse message at client (x, y).
+inline std::intptr_t MousePoint(int x, int y) {
+    return static_cast<std::intptr_t>((static_cast<std::uint32_t>(y) & 0xFFFF) << 16 |
+                                      (static_cast<std::uint32_t>(x) & 0xFFFF));
+}
 void Reset();
 // The lead bytes of a code page's double-byte characters (932, 936, 949, 950); none for the others.
 void UseLeadBytesOf(int codePage);

@@ -39,4 +39,22 @@ void RegClose(Handle key) {
     if (key) RegCloseKey(reinterpret_cast<HKEY>(key));
 }
 
+bool RegRemoveValue(Handle key, const char* name) {
+    return RegDeleteValueA(reinterpret_cast<HKEY>(key), name) == ERROR_SUCCESS;
+}
+
+bool RegRemoveKey(std::uint32_t root, const char* subKey) {
+    return RegDeleteKeyA(Root(root), subKey) == ERROR_SUCCESS;
+}
+
+bool RegCounts(Handle key, std::uint32_t* subKeys, std::uint32_t* values) {
+    DWORD k = 0, v = 0;
+    if (RegQueryInfoKeyA(reinterpret_cast<HKEY>(key), nullptr, nullptr, nullptr, &k, nullptr, nullptr, &v,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    *subKeys = k;
+    *values = v;
+    return true;
+}
+
 } // namespace os

@@ -45,6 +45,12 @@ std::uint32_t TickCount() {
 void Sleep(std::uint32_t ms) {
     ::Sleep(ms);
 }
+bool LeftButtonHeld() {
+    return (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+}
+void SetIBeamCursor() {
+    SetCursor(LoadCursor(nullptr, IDC_IBEAM));
+}
 bool IsLeadByte(unsigned char c) {
     return IsDBCSLeadByte(c) != 0;
 }

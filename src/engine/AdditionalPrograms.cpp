@@ -1,0 +1,53 @@
+#include "engine/AdditionalPrograms.h"
+
+#include "shell/CInstaller.h"
+#include "shell/CStringTable.h"
+#include "shell/Files.h"
+#include "shell/MessageBoxes.h"
+#include "shell/SystemInfo.h"
+#include "shell/Text.h"
+
+#include <cstdio>
+
+namespace addinst {
+
+std::string ProgramPath(const std::string& cdDrive, const std::string& command) {
+    // As a path splits: "D:" and "D:\sub\" are folders, the last name of "D:\sub" is taken for a file.
+    std::size_t cut = cdDrive.find_last_of("\\/");
+    std::string folder;
+    if (cut != std::string::npos)
+        folder = cdDrive.substr(0, cut + 1);
+    else if (cdDrive.size() >= 2 && cdDrive[1] == ':')
+        folder = cdDrive.substr(0, 2);
+    std::string path = text::Fit(folder + "\\" + command, text::kMaxPath);
+    CollapseSeparators(path);
+    return path;
+}
+
+} // namespace addinst
+
+void RunAdditionalPrograms(addinst::Marker& marker, const std::string& markerPath) {
+    CInstaller& in = g_installer;
+    for (int i = 0; i < addinst::kSlots; ++i) {
+        if (marker[i] == addinst::kDone) continue;
+        marker[i] = addinst::kDone;
+        if (!addinst::Write(markerPath.c_str(), marker)) {
+            ReportError("Cannot open file %s", markerPath.c_str());
+            ShowLastError();
+            break;
+        }
+        char key[32];
+        std::snprintf(key, sizeof key, "ADD_INSTALL_%d", i);
+        std::string command = g_strings.GetText(key);
+        if (command.empty()) continue;
+        std::snprintf(key, sizeof key, "CONFIRM_ADD_INSTALL_%d", i);
+        std::string question = g_strings.GetText(key);
+        bool run = question.empty() || AskYesNo("%s", question.c_str());
+        if (run) {
+            in.ReadExeCDPath();
+            std::string program = addinst::ProgramPath(in.cdDrive, command);
+            StartProcess(program.c_str(), "", true);
+        }
+        if (in.shutdownPending) break;
+    }
+}

@@ -1,0 +1,24 @@
+#include "engine/ConfirmCancel.h"
+
+#include "shell/CInstaller.h"
+#include "shell/CStringTable.h"
+#include "shell/MessageBoxes.h"
+
+std::mutex& QuestionLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+void ConfirmCancel() {
+    CInstaller& in = g_installer;
+    // Once the finishing step has begun, or the worker is already abandoning, there is nothing to cancel.
+    if (in.finishing || in.cancelConfirmed) return;
+    // The main thread never waits for the worker: when the worker is asking, its box has the input.
+    std::unique_lock<std::mutex> asking(QuestionLock(), std::try_to_lock);
+    if (!asking.owns_lock()) return;
+    in.cancelConfirmed = false;
+    in.confirmShowing = true;
+    std::string question = g_strings.GetText("ARE_YOU_SURE");
+    if (AskYesNo("%s", question.c_str())) in.cancelConfirmed = true;
+    in.confirmShowing = false;
+}

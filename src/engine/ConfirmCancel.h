@@ -1,0 +1,14 @@
+// The cancel question of the progress page, and the one-question-at-a-time rule it shares with the
+// worker's disc question.
+#pragma once
+
+#include <mutex>
+
+// The Cancel action: asks "ARE_YOU_SURE" and sets cancelConfirmed on Yes. Does nothing once the
+// finishing step has begun, once the installation is being abandoned anyway, or while the worker
+// has a question of its own on screen.
+void ConfirmCancel();
+
+// Held while a question of the installation is on screen: the two threads share one Yes/No box, so
+// only one of them may ask at a time.
+std::mutex& QuestionLock();

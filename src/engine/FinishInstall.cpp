@@ -1,0 +1,104 @@
+#include "engine/FinishInstall.h"
+
+#include "engine/AddInstallMarker.h"
+#include "engine/AdditionalPrograms.h"
+#include "engine/InstallLog.h"
+#include "engine/Registration.h"
+#include "engine/Shortcuts.h"
+#include "platform/Os.h"
+#include "shell/CInstaller.h"
+#include "shell/CStringTable.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Registry.h"
+#include "shell/SystemInfo.h"
+#include "shell/Text.h"
+
+#include <cstring>
+
+std::vector<std::string> LogEntries(const std::string& logPath, const std::vector<std::string>& installed,
+                                    bool additionalInstall) {
+    std::vector<std::string> earlier;
+    if (additionalInstall && installlog::Read(logPath, &earlier) && !earlier.empty())
+        return installlog::Merge(earlier, installed);
+    return installed;
+}
+
+bool RestartWindows() {
+    return os::RebootSystem(IsWindowsNT());
+}
+
+namespace {
+
+// Copies a file of the disc into the game folder, overwriting, with normal attributes.
+void CopyIntoGame(const char* from, const std::string& to) {
+    os::FileCopy(from, to.c_str(), false);
+    os::SetFileAttrs(to.c_str(), os::kAttrNormal);
+}
+
+// The progress bar full while the steps run.
+void ShowFinishing() {
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    g_installer.wndProgress.SetProgress(1.0f);
+    DrawAll();
+    UpdateAll();
+}
+
+// After an abandoned copy: the welcome page again.
+void ReturnToWelcome() {
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    ShowPage(&g_installer.wndInstall);
+    DrawAll();
+}
+
+} // namespace
+
+void CInstaller::FinishInstall() {
+    if (const char* earlier = ReadInstallDir()) gameDir = earlier;
+    finishing = true;
+    ShowFinishing();
+    if (!copyComplete || cancelConfirmed) {
+        ReturnToWelcome();
+        return;
+    }
+    // Read only now: an abandoned installation leaves no marker file behind.
+    std::string markerPath = addinst::PathIn(gameDir);
+    addinst::Marker marker = addinst::Read(markerPath.c_str());
+
+    if (createIcons) CreateDesktopShortcut();
+    std::u16string group = MakeProgramGroup();
+
+    std::string uninstaller = text::Fit(gameDir + "\\uninstall.exe", text::kMaxPath);
+    CopyIntoGame("uninstall.exe", uninstaller);
+    installedFiles.push_back(uninstaller);
+    CopyIntoGame("Media\\strings.txt", text::Fit(gameDir + "\\strings.txt", text::kMaxPath));
+    installedFiles.push_back("strings.txt");
+
+    CreateGroupShortcuts(group);
+
+    for (const char* name : {addinst::kFileName, "uninstall.exe", "Media\\strings.txt", "Media"})
+        installedFiles.push_back(name);
+    std::string logPath = installlog::PathIn(gameDir);
+    installlog::Write(logPath, LogEntries(logPath, installedFiles, additionalInstall));
+
+    WriteRegistration();
+
+    shutdownPending = false;
+    RunAdditionalPrograms(marker, markerPath);
+
+    if (std::strcmp(g_strings.GetText("FORCEREBOOT"), "1") == 0) {
+        ShowInfo("Windows will now restart to complete the installation.");
+        shutdownPending = true;
+        RestartWindows();
+    }
+
+    os::MutexRelease(g_instanceMutex);
+    os::HandleClose(g_instanceMutex);
+    g_instanceMutex = 0;
+    os::Sleep(500);
+    os::SetCurrentDir(sourceDir.c_str());
+    if (!shutdownPending) {
+        ReadExeCDPath();
+        StartProcess(os::ModulePath().c_str(), "", false);
+    }
+    os::EndProcess(0);
+}

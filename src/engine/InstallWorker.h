@@ -1,0 +1,20 @@
+// The install worker: unpacks every package of the install description, asking for discs, and
+// either hands over to the quality page or undoes the installation.
+#pragma once
+
+#include <string>
+
+namespace install {
+struct PackageEntry;
+}
+
+// The thread entry.
+unsigned InstallWorkerEntry(void* unused);
+// The worker's body; returns 0.
+unsigned InstallWorker();
+
+// Waits until the entry's disc is in the drive (or its package is found without the marker), asking
+// for the disc every three seconds. False when the user refused; cancelConfirmed is then set.
+bool WaitForDisc(const install::PackageEntry& entry);
+// Undoes the installation and runs the finishing step in its abandoned form.
+void AbandonInstall();

@@ -1,0 +1,41 @@
+#include "engine/PackageListing.h"
+
+#include "engine/ExtractorApi.h"
+#include "platform/Os.h"
+#include "shell/Files.h"
+#include "shell/Text.h"
+
+#include <cstring>
+
+bool ListPackage(const char* package, std::vector<PackageMember>* members) {
+    members->clear();
+    // The library the extraction binds: loading it again only counts up its use.
+    std::string path = text::Fit(os::TempPath() + "\\unrar.dll", text::kMaxPath);
+    CollapseSeparators(path);
+    os::Handle library = os::LoadLibraryPath(path.c_str());
+    if (!library) return false;
+    auto open = reinterpret_cast<extractor::OpenArchiveFn>(os::LibrarySymbol(library, "RAROpenArchive"));
+    auto close = reinterpret_cast<extractor::CloseArchiveFn>(os::LibrarySymbol(library, "RARCloseArchive"));
+    auto readHeader = reinterpret_cast<extractor::ReadHeaderFn>(os::LibrarySymbol(library, "RARReadHeader"));
+    auto processFile =
+        reinterpret_cast<extractor::ProcessFileFn>(os::LibrarySymbol(library, "RARProcessFile"));
+    if (!open || !close || !readHeader || !processFile) return false;
+
+    extractor::OpenArchiveData openData;
+    std::memset(&openData, 0, sizeof openData);
+    std::string name = package;
+    openData.ArcName = name.data();
+    openData.OpenMode = extractor::kOpenList;
+    void* archive = open(&openData);
+    if (!archive) return false;
+    extractor::HeaderData header;
+    std::memset(&header, 0, sizeof header);
+    int r;
+    while ((r = readHeader(archive, &header)) == extractor::kSuccess) {
+        if (std::memchr(header.FileName, '\0', sizeof header.FileName))
+            members->push_back({header.FileName, (header.Flags & extractor::kFlagDirectory) != 0});
+        if (processFile(archive, extractor::kSkip, nullptr, nullptr) != extractor::kSuccess) break;
+    }
+    close(archive);
+    return true;
+}

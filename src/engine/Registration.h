@@ -1,0 +1,20 @@
+// The installation's registry entries: the product values and Windows' list of installed programs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace registration {
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brightvale";
+constexpr const char* kDisplayName = "Brightvale";
+constexpr const char* kPublisher = "Orelwick";
+
+// "1" only for the exact text "1".
+std::string CheckDiskValue(const char* text);
+// Size in KiB, rounded up, of the distinct files the entries name (relative ones inside gameDir).
+std::uint32_t EstimatedKiB(const std::string& gameDir, const std::vector<std::string>& entries);
+} // namespace registration
+
+// Writes the product values under HKEY_CURRENT_USER and the uninstall entry under HKEY_LOCAL_MACHINE.
+void WriteRegistration();

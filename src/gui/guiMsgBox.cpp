@@ -1,0 +1,96 @@
+#include "gui/guiMsgBox.h"
+
+#include "gui/guiButton.h"
+#include "gui/guiPainter.h"
+#include "platform/Os.h"
+#include "shell/CStringTable.h"
+
+#include <mutex>
+
+std::shared_ptr<guiFont> guiMsgBox::sharedMessageFont;
+std::shared_ptr<guiFont> guiMsgBox::sharedCaptionFont;
+
+guiMsgBox::guiMsgBox() {
+    buttonImage = std::make_unique<guiImage>();
+    buttonOverImage = std::make_unique<guiImage>();
+    buttonOverImage->Load("msg_button_over.tga", false);
+    auto messageFace = std::make_shared<guiFont>();
+    messageFace->Build("Times New Roman", 10, guiColor::FromBytes(18, 40, 49, 255), false);
+    auto captionFace = std::make_shared<guiFont>();
+    captionFace->Build("Times New Roman", 10, guiColor::FromBytes(255, 237, 215, 255), true);
+    sharedMessageFont = messageFace;
+    sharedCaptionFont = captionFace;
+}
+
+guiMsgBox::~guiMsgBox() = default;
+
+bool guiMsgBox::Draw() {
+    if (g_painter && background) g_painter->DrawImage(background.get(), rect.x, rect.y, 1.0f);
+    return guiDialog::Draw();
+}
+
+void guiMsgBox::TakeSharedFonts() {
+    // The pair current now; holding it keeps it alive as long as this box.
+    if (!messageFont) messageFont = sharedMessageFont;
+    if (!captionFont) captionFont = sharedCaptionFont;
+}
+
+bool guiMsgBox::Create() {
+    TakeSharedFonts();
+    messageText = new guiStaticText;
+    AddChild(messageText);
+    messageText->rect = {134, 246, 308, 64};
+    messageText->alignment = ALIGN_CENTER;
+    messageText->font = messageFont.get();
+    captionText = new guiStaticText;
+    AddChild(captionText);
+    captionText->rect = {176, 120, 207, 20};
+    captionText->alignment = ALIGN_CENTER;
+    captionText->font = captionFont.get();
+    return guiDialog::Create();
+}
+
+guiButton* guiMsgBox::AddButton(const guiRect& r, const char* captionKey, guiCallback fn) {
+    TakeSharedFonts();
+    auto* button = new guiButton;
+    button->rect = r;
+    button->SetHoverImage(buttonOverImage.get());
+    button->SetNormalImage(buttonImage.get());
+    button->SetCaption(g_strings.GetText(captionKey));
+    button->font = captionFont.get();
+    AddChild(button);
+    RegisterCallback(button, fn);
+    return button;
+}
+
+void guiMsgBox::SetTexts(const char* text, const char* caption) {
+    message = text ? text : "";
+    if (messageText) messageText->SetText(text ? text : "");
+    if (caption) title = caption;
+    if (captionText) captionText->SetText(caption ? caption : "");
+}
+
+int guiMsgBox::Show(const char* text, const char* caption) {
+    {
+        std::lock_guard<std::recursive_mutex> hold(GuiLock());
+        visible = 1;
+        result = 0;
+        g_modalBox = this;
+        DrawAll();
+        SetTexts(text, caption);
+    }
+    while (result == 0) {
+        if (os::PumpOneMessage()) continue;
+        if (g_active) {
+            UpdateAll();
+            DrawAll();
+            os::Sleep(100);
+        } else {
+            os::Sleep(10); // minimised: keep waiting without drawing, and without spinning a core
+        }
+    }
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    visible = 0;
+    g_modalBox = nullptr;
+    return result;
+}

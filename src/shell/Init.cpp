@@ -1,0 +1,125 @@
+// CInstaller::Init: the window, the texts and the first page of the flow that this start runs.
+#include "gui/guiInput.h"
+#include "gui/guiPainter.h"
+#include "shell/CInstaller.h"
+#include "shell/CStringTable.h"
+#include "shell/Language.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Text.h"
+#include "sound/CSoundSlot.h"
+
+guiRect WizardRect(const os::Rect& area) {
+    // Signed and truncating toward zero: a work area smaller than the wizard gives negative offsets.
+    return {area.left + (area.right - area.left - kWizardWidth) / 2,
+            area.top + (area.bottom - area.top - kWizardHeight) / 2, kWizardWidth, kWizardHeight};
+}
+
+InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled) {
+    if (additionalInstall) return InstallFlow::Additional;
+    return alreadyInstalled ? InstallFlow::Maintenance : InstallFlow::Fresh;
+}
+
+namespace {
+
+bool LoadMediaStrings(CInstaller& in) {
+    in.ReadMediaDir();
+    std::string path = text::Format(text::kMaxPath, "%s\\strings.txt", in.mediaDir.c_str());
+    if (g_strings.Load(path.c_str())) return true;
+    ReportError("Cannot load string table. Application will terminate.");
+    return false;
+}
+
+void TitleFromTexts(CInstaller& in) {
+    g_wideTitle = g_strings.GetWideText("APP_TITLE");
+    text::CutWide(g_wideTitle, kMessageChars - 1);
+    os::SetWindowTitleWide(in.hwnd, g_wideTitle);
+}
+
+// The toolkit on the window, the wizard rectangle as the dialog area, and a first frame.
+void StartPages(CInstaller& in) {
+    StartGui(in.hwnd);
+    in.dialogRect = WizardRect(in.workArea);
+    SetDialogArea(in.dialogRect);
+    DrawAll();
+    UpdateAll();
+}
+
+} // namespace
+
+bool CInstaller::Init(void* instance) {
+    hInstance = instance;
+    shutdownPending = false;
+    os::CreateDir((os::WindowsDir() + "\\Temp").c_str());
+
+    os::WindowClass windowClass{kWindowClassName, os::kCsHRedraw | os::kCsVRedraw, kLargeIconId, kSmallIconId,
+                                InstallerWindowProc};
+    if (!os::RegisterWindowClass(instance, windowClass)) {
+        ReportError("Cannot register window class: %s", kWindowClassName);
+        return false;
+    }
+    hwnd = os::CreateMainWindow(instance, kWindowClassName, g_narrowTitle.c_str(), os::kWsExAppWindow,
+                                os::kWsPopup | os::kWsMaximize, workArea);
+    if (!hwnd) {
+        ReportError("Could not create window");
+        return false;
+    }
+    os::SetWindowTitle(hwnd, g_narrowTitle.c_str());
+    os::ShowAndUpdate(hwnd, os::kSwShow);
+    windowActive = true;
+    os::ComInitialize();
+
+    BackgroundMusic().Start((os::TempPath() + "\\Back.ogg").c_str(), true);
+
+    switch (ChooseFlow(additionalInstall, IsAlreadyInstalled())) {
+    case InstallFlow::Additional:
+        if (!LoadMediaStrings(*this)) return false;
+        AddTopLevelDialog(&wndProgress);
+        AddTopLevelDialog(&wndQuality);
+        StartPages(*this);
+        ShowPage(&wndProgress);
+        TitleFromTexts(*this);
+        break;
+    case InstallFlow::Maintenance:
+        if (!LoadMediaStrings(*this)) return false;
+        for (guiDialog* page :
+             std::initializer_list<guiDialog*>{&wndInstall, &wndOptions, &wndLicense, &wndPlay, &wndProgress})
+            AddTopLevelDialog(page);
+        StartPages(*this);
+        ShowPage(&wndPlay);
+        TitleFromTexts(*this);
+        DefaultGameDir();
+        homepageUrl = g_strings.GetText("URL_HOMEPAGE");
+        supportUrl = g_strings.GetText("URL_SUPPORT");
+        break;
+    case InstallFlow::Fresh:
+        for (guiDialog* page : std::initializer_list<guiDialog*>{&wndInstall, &wndOptions, &wndLicense,
+                                                                 &wndPlay, &wndProgress, &wndQuality})
+            AddTopLevelDialog(page);
+        // The first page goes last: adding wndInstall again moves it to the end of the list.
+        AddTopLevelDialog(kShowLanguagePageFirst ? static_cast<guiDialog*>(&wndSelLang) : &wndInstall);
+        if (kShowLanguagePageFirst) {
+            ShowPage(&wndSelLang);
+        } else {
+            SelectLanguage(0);
+            ShowPage(&wndInstall);
+        }
+        StartPages(*this);
+        break;
+    }
+
+    copyComplete = false;
+    if (additionalInstall) {
+        copyComplete = true;
+        cancelConfirmed = false;
+        FinishInstall(); // ends the process; its questions use the system boxes, the skinned ones come next
+    }
+
+    yesNoBox = std::make_unique<guiYesNoBox>();
+    okBox = std::make_unique<guiOkBox>();
+    AddTopLevelDialog(yesNoBox.get());
+    AddTopLevelDialog(okBox.get());
+    yesNoBox->Create();
+    okBox->Create();
+    return true;
+}

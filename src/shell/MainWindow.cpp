@@ -1,0 +1,97 @@
+#include "shell/MainWindow.h"
+
+#include "gui/guiDialog.h"
+#include "gui/guiInput.h"
+#include "shell/CInstaller.h"
+
+#include <mutex>
+
+std::array<os::Rect, 4> SurroundStrips(const guiRect& d, int R, int B) {
+    return {{{0, 0, R, d.y}, {0, d.y, d.x, B}, {d.x, d.y + d.h, R, B}, {d.x + d.w, d.y, R, d.y + d.h}}};
+}
+
+namespace {
+
+void SetActive(CInstaller& in, bool active) {
+    in.windowActive = active;
+    g_active = active;
+}
+
+void FillSurroundings(CInstaller& in, os::Window window) {
+    os::Handle dc = os::ClientDC(window);
+    int width = 0, height = 0;
+    os::ScreenSize(dc, &width, &height);
+    in.workArea.right = width;
+    in.workArea.bottom = height;
+    std::array<os::Rect, 4> strips = SurroundStrips(in.dialogRect, width, height);
+    os::FillSolid(dc, kSurroundRed, kSurroundGreen, kSurroundBlue, strips.data(),
+                  static_cast<int>(strips.size()));
+    os::ReleaseWindowDC(window, dc);
+}
+
+int LowWord(std::uintptr_t v) {
+    return static_cast<int>(v & 0xFFFF);
+}
+int LowWord(std::intptr_t v) {
+    return static_cast<int>(static_cast<std::uintptr_t>(v) & 0xFFFF);
+}
+int HighWord(std::intptr_t v) {
+    return static_cast<int>((static_cast<std::uintptr_t>(v) >> 16) & 0xFFFF);
+}
+
+} // namespace
+
+std::intptr_t HandleWindowMessage(CInstaller& in, os::Window window, std::uint32_t message,
+                                  std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (message) {
+    case os::kWmDestroy:
+        os::PostQuit(0);
+        break;
+    case os::kWmSize:
+        SetActive(in, !(wParam == os::kSizeMinimized || wParam == os::kSizeMaxHide));
+        break;
+    case os::kWmActivate: {
+        std::uintptr_t state = static_cast<std::uintptr_t>(LowWord(wParam));
+        if (state == os::kWaActive || state == os::kWaClickActive) {
+            SetActive(in, true);
+            UpdateAll();
+            DrawAll();
+        } else {
+            SetActive(in, false);
+        }
+        break;
+    }
+    case os::kWmPaint:
+        DrawAll();
+        break;
+    case os::kWmQueryEndSession:
+        in.shutdownPending = true;
+        break;
+    case os::kWmEraseBkgnd:
+        FillSurroundings(in, window);
+        return 1;
+    case os::kWmKeyDown: {
+        std::lock_guard<std::recursive_mutex> hold(GuiLock());
+        if (IsDeliveredVirtualKey(wParam)) DeliverKey(static_cast<int>(wParam));
+        in.keyDown = true;
+        break;
+    }
+    case os::kWmKeyUp: {
+        std::lock_guard<std::recursive_mutex> hold(GuiLock());
+        in.keyDown = false;
+        break;
+    }
+    case os::kWmChar:
+        DeliverKey(static_cast<int>(wParam));
+        break;
+    default:
+        if (int code = MouseEventCode(message)) DeliverMouseAt(LowWord(lParam), HighWord(lParam), code);
+        break;
+    }
+    return os::DefaultWindowProc(window, message, wParam, lParam);
+}
+
+std::intptr_t InstallerWindowProc(os::Window window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) {
+    return HandleWindowMessage(g_installer, window, message, wParam, lParam);
+}

@@ -1,0 +1,178 @@
+#include "support/World.h"
+
+#include "engine/FinishInstall.h"
+#include "engine/InstallLog.h"
+#include "engine/Registration.h"
+#include "shell/Registry.h"
+
+class Finish : public World {
+  protected:
+    void SetUp() override {
+        World::SetUp();
+        D().specialFolders[os::kCsidlDesktopDirectory] = u"C:\\Users\\ann\\Desktop";
+        D().specialFolders[os::kCsidlPrograms] = u"C:\\Users\\ann\\Programs";
+        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Desktop"));
+        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Programs"));
+        Write("D:\\uninstall.exe", "MZ uninstaller");
+        Write("D:\\Media\\strings.txt", "GAME_EXE Brightvale.exe\n");
+        Write("C:\\Games\\Brightvale\\Brightvale.exe", "MZ game");
+        D().currentDir = "D:\\";
+        D().modulePath = "C:\\Temp\\$$$1.tmp";
+        reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+        CInstaller& in = g_installer;
+        in.gameDir = "C:\\Games\\Brightvale";
+        in.sourceDir = "D:";
+        in.copyComplete = true;
+        in.shutdownPending = false;
+        in.installedFiles = {"C:\\Games\\Brightvale\\", "Brightvale.exe"};
+        g_instanceMutex = os::MutexCreate(kInstanceMutexName);
+        LoadStrings(std::string(kStrings));
+    }
+    void TearDown() override {
+        g_installer.finishing = false;
+        World::TearDown();
+    }
+    std::vector<std::string> LinkFiles() {
+        std::vector<std::string> files;
+        for (const auto& l : D().links)
+            files.push_back(os::testdouble::ToUtf8(l.file));
+        return files;
+    }
+    std::vector<std::string> LogLines() {
+        return installlog::SplitLines(Read("C:\\Games\\Brightvale\\install.log"));
+    }
+
+    static constexpr const char* kStrings = "GAME_EXE Brightvale.exe\n"
+                                            "GAME_DIR Orelwick\\Brightvale\n"
+                                            "GAME_ICON_DESCR Play Brightvale\n"
+                                            "UNINSTALL Uninstall Brightvale\n"
+                                            "README readme.txt\n"
+                                            "README_ICON_DESCR Read Me\n"
+                                            "URL_HOMEPAGE https://www.orelwick.example/\n"
+                                            "SITE_ICON_DESCR On the Web\n"
+                                            "CHECKDISK 1\n"
+                                            "VERSION_STRING 1.0\n"
+                                            "ADD_INSTALL_0 extras.exe\n";
+};
+
+TEST_F(Finish, ATypicalInstallation) {
+    g_installer.FinishInstall();
+    const std::string desktop = "C:\\Users\\ann\\Desktop",
+                      group = "C:\\Users\\ann\\Programs\\Orelwick\\Brightvale";
+    EXPECT_EQ(LinkFiles(),
+              (std::vector<std::string>{desktop + "\\Play Brightvale.lnk", group + "\\Play Brightvale.lnk",
+                                        group + "\\Read Me.lnk", group + "\\On the Web.lnk",
+                                        group + "\\Uninstall Brightvale.lnk"}));
+    EXPECT_EQ(os::testdouble::ToUtf8(D().links[0].target), "C:\\Games\\Brightvale\\Brightvale.exe");
+    EXPECT_EQ(os::testdouble::ToUtf8(D().links[0].workingDir), "C:\\Games\\Brightvale");
+    EXPECT_EQ(os::testdouble::ToUtf8(D().links[2].target), "C:\\Games\\Brightvale\\readme.txt");
+    EXPECT_EQ(os::testdouble::ToUtf8(D().links[3].target), "https://www.orelwick.example/");
+    EXPECT_EQ(os::testdouble::ToUtf8(D().links[4].target), "C:\\Games\\Brightvale\\uninstall.exe");
+    EXPECT_TRUE(Exists("C:\\Users\\ann\\Programs\\Orelwick")) << "the vendor folder is made";
+
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "C:\\Games\\Brightvale\\", "Brightvale.exe", desktop + "\\Play Brightvale.lnk",
+                              group + "\\", "C:\\Games\\Brightvale\\uninstall.exe", "strings.txt",
+                              group + "\\Play Brightvale.lnk", group + "\\Read Me.lnk",
+                              group + "\\On the Web.lnk", group + "\\Uninstall Brightvale.lnk",
+                              "addinstf.bin", "uninstall.exe", "Media\\strings.txt", "Media"}))
+        << "only the innermost group folder is recorded";
+    EXPECT_EQ(Read("C:\\Games\\Brightvale\\uninstall.exe"), "MZ uninstaller");
+    EXPECT_EQ(Read("C:\\Games\\Brightvale\\strings.txt"), "GAME_EXE Brightvale.exe\n");
+
+    EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "C:\\Games\\Brightvale");
+    EXPECT_EQ(RegValue(std::string("HKLM\\") + registration::kUninstallKey, "UninstallString"),
+              "C:\\Games\\Brightvale\\uninstall.exe");
+
+    ASSERT_EQ(D().processes.size(), 2u);
+    EXPECT_EQ(D().processes[0].commandLine, "\"D:\\extras.exe\" ");
+    EXPECT_EQ(D().processes[1].commandLine, "\"C:\\Temp\\$$$1.tmp\" ") << "the setup program starts anew";
+    EXPECT_EQ(Read("C:\\Games\\Brightvale\\addinstf.bin"), std::string(16, '\x01'));
+    EXPECT_TRUE(D().mutexes.empty()) << "the new instance must be able to start";
+    EXPECT_EQ(D().currentDir, "D:\\");
+    EXPECT_EQ(D().endedWith, 0);
+    EXPECT_TRUE(D().reboots.empty());
+    EXPECT_TRUE(g_installer.finishing);
+}
+
+TEST_F(Finish, NoDesktopShortcutAndOnlyTheTwoGroupShortcuts) {
+    g_installer.createIcons = false;
+    LoadStrings("GAME_EXE Brightvale.exe\nGAME_DIR Brightvale\nGAME_ICON_DESCR Play\nUNINSTALL Remove\n"
+                "GAME_REGISTER\nMANUAL\nREADME\nURL_HOMEPAGE\nURL_SPONSOR_HOMEPAGE\n");
+    g_installer.FinishInstall();
+    EXPECT_EQ(LinkFiles(), (std::vector<std::string>{"C:\\Users\\ann\\Programs\\Brightvale\\Play.lnk",
+                                                     "C:\\Users\\ann\\Programs\\Brightvale\\Remove.lnk"}));
+}
+
+TEST_F(Finish, AnEarlierInstallDirWins) {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "E:\\Old\\Brightvale");
+    D().drives['E'] = (root / "e").string();
+    fs::create_directories(root / "e" / "Old" / "Brightvale");
+    g_installer.FinishInstall();
+    EXPECT_EQ(g_installer.gameDir, "E:\\Old\\Brightvale");
+    EXPECT_EQ(Read("E:\\Old\\Brightvale\\uninstall.exe"), "MZ uninstaller");
+    EXPECT_TRUE(Exists("E:\\Old\\Brightvale\\install.log"));
+    EXPECT_FALSE(Exists("C:\\Games\\Brightvale\\install.log"));
+    EXPECT_EQ(os::testdouble::ToUtf8(D().links[0].target), "E:\\Old\\Brightvale\\Brightvale.exe");
+    EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "E:\\Old\\Brightvale");
+}
+
+TEST_F(Finish, ForcedRestartInsteadOfTheRelaunch) {
+    LoadStrings(std::string(kStrings) + "FORCEREBOOT 1\n");
+    g_installer.FinishInstall();
+    ASSERT_EQ(D().reboots.size(), 1u);
+    EXPECT_TRUE(D().reboots[0]) << "NT: with the shutdown privilege";
+    ASSERT_FALSE(D().boxes.empty());
+    EXPECT_EQ(D().boxes.back().flags, os::kMbIconInformation);
+    EXPECT_EQ(D().processes.size(), 1u) << "the additional program, no relaunch";
+    EXPECT_EQ(D().endedWith, 0);
+    for (const char* other : {"yes", "01", "0"}) {
+        D().reboots.clear();
+        LoadStrings(std::string(kStrings) + "FORCEREBOOT " + other + "\n");
+        g_installer.FinishInstall();
+        EXPECT_TRUE(D().reboots.empty()) << other;
+    }
+}
+
+TEST_F(Finish, AnAbandonedCopyOnlyReturns) {
+    g_installer.copyComplete = false;
+    g_installer.FinishInstall();
+    EXPECT_TRUE(g_installer.finishing);
+    EXPECT_TRUE(D().links.empty());
+    EXPECT_FALSE(Exists("C:\\Games\\Brightvale\\install.log"));
+    EXPECT_FALSE(Exists("C:\\Games\\Brightvale\\addinstf.bin")) << "no marker is left behind";
+    EXPECT_TRUE(D().processes.empty());
+    EXPECT_EQ(D().endedWith, -1);
+    EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "<none>");
+    g_installer.copyComplete = true;
+    g_installer.cancelConfirmed = true;
+    g_installer.FinishInstall();
+    EXPECT_TRUE(D().links.empty());
+    EXPECT_EQ(D().endedWith, -1);
+}
+
+TEST_F(Finish, TheAdditionalPhaseKeepsTheEarlierLog) {
+    Write("C:\\Games\\Brightvale\\install.log",
+          "C:\\Games\\Brightvale\\\nBrightvale.exe\nmaps\nmaps\\a.map\n");
+    Write("C:\\Games\\Brightvale\\addinstf.bin", std::string(16, '\x01'));
+    g_installer.additionalInstall = true;
+    g_installer.installedFiles.clear(); // that phase unpacks nothing
+    g_installer.FinishInstall();
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+              (std::vector<std::string>{"C:\\Games\\Brightvale\\", "Brightvale.exe", "maps", "maps\\a.map"}));
+    EXPECT_EQ(lines.back(), "Media");
+    ASSERT_EQ(D().processes.size(), 1u) << "every slot was done: only the relaunch";
+}
+
+TEST_F(Finish, NoProgramsFolderMakesNoGroup) {
+    D().specialFolders.erase(os::kCsidlPrograms);
+    D().lastErrorText = "The system cannot find the path specified.";
+    g_installer.FinishInstall();
+    EXPECT_EQ(LinkFiles(), std::vector<std::string>{"C:\\Users\\ann\\Desktop\\Play Brightvale.lnk"});
+    EXPECT_FALSE(Exists("D:\\Orelwick")) << "nothing lands in the root of the current drive";
+    EXPECT_FALSE(Exists("C:\\Orelwick"));
+    EXPECT_EQ(D().boxes[0].text, "The system cannot find the path specified.");
+    EXPECT_EQ(D().endedWith, 0);
+}

@@ -1,0 +1,156 @@
+#include "support/World.h"
+
+#include "Uninstaller.h"
+#include "shell/Registry.h"
+
+class Uninstaller : public World {
+  protected:
+    void SetUp() override {
+        World::SetUp();
+        D().specialFolders[os::kCsidlDesktopDirectory] = u"C:\\Users\\ann\\Desktop";
+        D().specialFolders[os::kCsidlPrograms] = u"C:\\Users\\ann\\Start Menu\\Programs";
+        D().specialFolders[os::kCsidlProfile] = u"C:\\Users\\ann";
+        D().specialFolders[os::kCsidlWindows] = u"C:\\Windows";
+        D().specialFolders[os::kCsidlProgramFiles] = u"C:\\Program Files";
+        Write(game + "\\Brightvale.exe", "MZ game");
+        Write(game + "\\readme.txt", "read me");
+        Write(game + "\\maps\\north.map", "map");
+        Write(game + "\\uninstall.exe", "MZ uninstaller");
+        Write(game + "\\strings.txt", "GAME_EXE Brightvale.exe");
+        Write(game + "\\addinstf.bin", std::string(16, '\1'));
+        Write(desktop + "\\Play Brightvale.lnk", "link");
+        Write(group + "\\Play Brightvale.lnk", "link");
+        Write("C:\\Users\\ann\\Start Menu\\Programs\\Orelwick\\Other game.lnk", "another game of the vendor");
+        Write(game + "\\install.log", std::string("C:\\Games\\Brightvale\\\r\n") +
+                                          "Brightvale.exe\r\nreadme.txt\r\nmaps\r\nmaps\\north.map\r\n" +
+                                          desktop + "\\Play Brightvale.lnk\r\n" + group + "\\\r\n" + game +
+                                          "\\uninstall.exe\r\nstrings.txt\r\n" + group +
+                                          "\\Play Brightvale.lnk\r\naddinstf.bin\r\nuninstall.exe\r\n"
+                                          "Media\\strings.txt\r\nMedia\r\n");
+        const char* hkcu = "SOFTWARE\\Orelwick\\Brightvale";
+        for (const char* v : {"InstallDir", "CheckDisk", "InsertDisk", "VersionString", "ExeCDPath"})
+            reg::WriteString(os::kHkeyCurrentUser, hkcu, v, v == std::string("InstallDir") ? game : "x");
+        reg::WriteString(os::kHkeyLocalMachine, uninstallKey, "DisplayName", "Brightvale");
+        reg::WriteString(os::kHkeyLocalMachine, uninstallKey, "UninstallString", game + "\\uninstall.exe");
+        reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue, "\"D:\\setup.exe\"");
+        reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, "SomethingElse", "kept");
+    }
+
+    // The user starts uninstall.exe and answers the question; then the working copy runs, if started.
+    int RunAsUser(int answer) {
+        D().answers.push_back(answer);
+        int code = uninstall::Run(game + "\\uninstall.exe", "");
+        if (code != 0 || D().processes.empty()) return code;
+        const std::string& line = D().processes.back().commandLine;
+        std::string copy = line.substr(1, line.find('"', 1) - 1);
+        return uninstall::Run(copy, line.substr(line.find('"', 1) + 1).c_str());
+    }
+
+    bool KeyExists(const std::string& key) { return D().registry.count(key) != 0; }
+
+    const std::string game = "C:\\Games\\Brightvale";
+    const std::string desktop = "C:\\Users\\ann\\Desktop";
+    const std::string group = "C:\\Users\\ann\\Start Menu\\Programs\\Orelwick\\Brightvale";
+    const char* uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brightvale";
+};
+
+TEST_F(Uninstaller, AsksOnceThenWorksFromACopyInTheTemporaryFolder) {
+    D().answers.push_back(os::kIdYes);
+    EXPECT_EQ(uninstall::Run(game + "\\uninstall.exe", ""), 0);
+    ASSERT_EQ(D().boxes.size(), 1u);
+    EXPECT_EQ(D().boxes[0].flags, os::kMbYesNo | os::kMbIconQuestion);
+    ASSERT_EQ(D().processes.size(), 1u);
+    EXPECT_EQ(D().processes[0].commandLine, "\"C:\\Temp\\$un1.tmp\" /remove \"C:\\Games\\Brightvale\"");
+    EXPECT_EQ(Read("C:\\Temp\\$un1.tmp"), "MZ uninstaller");
+    EXPECT_TRUE(Exists(game + "\\readme.txt")) << "the user's instance removes nothing itself";
+    EXPECT_EQ(uninstall::WorkingFolder("/remove \"C:\\Games\\Brightvale\""), "C:\\Games\\Brightvale");
+    EXPECT_EQ(uninstall::WorkingFolder(""), "");
+}
+
+TEST_F(Uninstaller, RemovesWhatTheLogNamesAndKeepsTheSaveGame) {
+    Write(game + "\\saves\\slot1.sav", "my game");
+    Write(game + "\\maps\\mymap.map", "a map I made");
+    ASSERT_EQ(RunAsUser(os::kIdYes), 0);
+    for (const char* gone : {"\\Brightvale.exe", "\\readme.txt", "\\maps\\north.map", "\\uninstall.exe",
+                             "\\strings.txt", "\\addinstf.bin", "\\install.log"})
+        EXPECT_FALSE(Exists(game + gone)) << gone;
+    EXPECT_EQ(Read(game + "\\saves\\slot1.sav"), "my game");
+    EXPECT_EQ(Read(game + "\\maps\\mymap.map"), "a map I made")
+        << "a folder the log names keeps what it holds";
+    EXPECT_FALSE(Exists(desktop + "\\Play Brightvale.lnk"));
+    EXPECT_FALSE(Exists(group)) << "the group, once empty";
+    EXPECT_TRUE(Exists("C:\\Users\\ann\\Start Menu\\Programs\\Orelwick\\Other game.lnk"));
+    ASSERT_EQ(D().boxes.size(), 2u);
+    const std::string& text = D().boxes[1].text;
+    EXPECT_NE(text.find("has been removed"), std::string::npos);
+    EXPECT_NE(text.find(game + "\\saves\\slot1.sav"), std::string::npos) << text;
+    EXPECT_NE(text.find(game + "\\maps\\mymap.map"), std::string::npos) << text;
+    EXPECT_EQ(D().deleteAtReboot, std::vector<std::string>{"C:\\Temp\\$un1.tmp"});
+}
+
+TEST_F(Uninstaller, RemovesTheFolderAndTheRegistryEntries) {
+    ASSERT_EQ(RunAsUser(os::kIdYes), 0);
+    EXPECT_FALSE(Exists(game)) << "nothing else was left";
+    EXPECT_EQ(D().boxes.back().text, "Brightvale has been removed from your computer.");
+    EXPECT_FALSE(KeyExists("hkcu\\software\\orelwick\\brightvale"));
+    EXPECT_FALSE(KeyExists("hklm\\software\\microsoft\\windows\\currentversion\\uninstall\\brightvale"));
+    EXPECT_EQ(RegValue(std::string("HKCU\\") + reg::kRunOnceKey, reg::kRunOnceValue), "<none>");
+    EXPECT_EQ(RegValue(std::string("HKCU\\") + reg::kRunOnceKey, "SomethingElse"), "kept");
+}
+
+TEST_F(Uninstaller, AValueOfTheGameKeepsTheKey) {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "PlayerName", "Ann");
+    ASSERT_EQ(RunAsUser(os::kIdYes), 0);
+    EXPECT_EQ(RegValue(std::string("HKCU\\") + reg::kProductKey, "PlayerName"), "Ann");
+    EXPECT_EQ(RegValue(std::string("HKCU\\") + reg::kProductKey, "InstallDir"), "<none>");
+}
+
+TEST_F(Uninstaller, RegistrationOfAnotherFolderStays) {
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "D:\\Brightvale");
+    ASSERT_EQ(RunAsUser(os::kIdYes), 0);
+    EXPECT_FALSE(Exists(game));
+    EXPECT_EQ(RegValue(std::string("HKCU\\") + reg::kProductKey, "InstallDir"), "D:\\Brightvale");
+    EXPECT_EQ(RegValue(std::string("HKLM\\") + uninstallKey, "DisplayName"), "Brightvale");
+}
+
+TEST_F(Uninstaller, NoRemovesNothing) {
+    ASSERT_EQ(RunAsUser(os::kIdNo), 0);
+    EXPECT_TRUE(D().processes.empty());
+    EXPECT_TRUE(Exists(game + "\\readme.txt"));
+    EXPECT_EQ(RegValue(std::string("HKCU\\") + reg::kProductKey, "InstallDir"), game);
+}
+
+TEST_F(Uninstaller, HostileOrMissingLogIsRefusedBeforeTheQuestion) {
+    Write("C:\\Windows\\win.ini", "system");
+    Write(game + "\\install.log", "readme.txt\r\n..\\..\\Windows\\win.ini\r\n");
+    EXPECT_EQ(RunAsUser(os::kIdYes), 1);
+    ASSERT_EQ(D().boxes.size(), 1u);
+    EXPECT_EQ(D().boxes[0].flags, os::kMbOk | os::kMbIconError);
+    EXPECT_NE(D().boxes[0].text.find("..\\..\\Windows\\win.ini"), std::string::npos);
+    EXPECT_TRUE(Exists(game + "\\readme.txt"));
+    EXPECT_TRUE(Exists("C:\\Windows\\win.ini"));
+
+    fs::remove(os::testdouble::HostPath(game + "\\install.log"));
+    D().boxes.clear();
+    EXPECT_EQ(RunAsUser(os::kIdYes), 1);
+    ASSERT_EQ(D().boxes.size(), 1u);
+    EXPECT_NE(D().boxes[0].text.find("no installation log"), std::string::npos);
+}
+
+TEST_F(Uninstaller, RefusesAGameFolderThatIsAProfileRoot) {
+    Write("C:\\Users\\ann\\install.log", "C:\\Users\\ann\\\r\nNTUSER.DAT\r\n");
+    Write("C:\\Users\\ann\\NTUSER.DAT", "profile");
+    EXPECT_EQ(uninstall::Run("C:\\Users\\ann\\uninstall.exe", ""), 1);
+    EXPECT_TRUE(Exists("C:\\Users\\ann\\NTUSER.DAT"));
+    EXPECT_EQ(uninstall::Run("C:\\Temp\\$un9.tmp", "/remove \"C:\\Users\\ann\""), 1)
+        << "the working copy checks again";
+    EXPECT_TRUE(Exists("C:\\Users\\ann\\NTUSER.DAT"));
+}
+
+TEST_F(Uninstaller, WithoutACopyTheWorkIsDoneInPlace) {
+    D().tempPath = "Q:\\Nowhere\\"; // no such drive: the copy cannot be made
+    D().answers.push_back(os::kIdYes);
+    EXPECT_EQ(uninstall::Run(game + "\\uninstall.exe", ""), 0);
+    EXPECT_TRUE(D().processes.empty());
+    EXPECT_FALSE(Exists(game + "\\readme.txt"));
+}

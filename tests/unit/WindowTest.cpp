@@ -1,0 +1,362 @@
+// The installer's window: message handling, the wizard rectangle, the three flows of Init and the loop.
+#include "support/World.h"
+
+#include "gui/guiInput.h"
+#include "shell/MainWindow.h"
+#include "shell/Registry.h"
+#include "support/CountingPage.h"
+
+#include <future>
+
+namespace {
+
+std::vector<std::string> g_seen;
+
+// Records the input it gets, and whether the toolkit's lock was held while it got it.
+class InputProbe : public guiMsgBox {
+  public:
+    explicit InputProbe(std::string n) : name(std::move(n)) {}
+    bool OnMouse(int code) override {
+        g_seen.push_back(name + " mouse " + std::to_string(code) + " at " + std::to_string(g_mouseX) + "," +
+                         std::to_string(g_mouseY));
+        lockedDuringInput = HeldElsewhere();
+        return true;
+    }
+    bool OnKey(int code) override {
+        g_seen.push_back(name + " key " + std::to_string(code));
+        lockedDuringInput = HeldElsewhere();
+        return true;
+    }
+    static bool HeldElsewhere() {
+        return std::async(std::launch::async,
+                          [] {
+                              bool got = GuiLock().try_lock();
+                              if (got) GuiLock().unlock();
+                              return !got;
+                          })
+            .get();
+    }
+    std::string name;
+    bool lockedDuringInput = false;
+};
+
+} // namespace
+
+class Window : public World {
+  protected:
+    void SetUp() override {
+        World::SetUp();
+        g_seen.clear();
+        g_dialogArea = {237, 164, 550, 440};
+    }
+    std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+        return HandleWindowMessage(g_installer, reinterpret_cast<os::Window>(1), message, wParam, lParam);
+    }
+};
+
+TEST_F(Window, InputGoesToTheOpenBoxElseTheCurrentPageElseNowhere) {
+    InputProbe page("page"), box("box");
+    Send(os::kWmMouseMove, 0, os::testdouble::MousePoint(300, 200));
+    EXPECT_TRUE(g_seen.empty()) << "no page: dropped";
+    EXPECT_EQ(g_mouseX, 63);
+    EXPECT_EQ(g_mouseY, 36) << "the position is kept all the same, relative to the dialog area";
+
+    g_currentPage = &page;
+    Send(os::kWmLButtonDown, 0, os::testdouble::MousePoint(237, 164));
+    Send(os::kWmChar, 'a');
+    g_modalBox = &box;
+    Send(os::kWmLButtonUp, 0, os::testdouble::MousePoint(240, 170));
+    Send(os::kWmKeyDown, 46);
+    EXPECT_EQ(g_seen, (std::vector<std::string>{"page mouse 3 at 0,0", "page key 97", "box mouse 4 at 3,6",
+                                                "box key 46"}));
+    EXPECT_TRUE(page.lockedDuringInput);
+    EXPECT_TRUE(box.lockedDuringInput) << "input is dispatched under the toolkit's lock";
+    g_modalBox = nullptr;
+    g_currentPage = nullptr;
+}
+
+TEST_F(Window, MouseMessagesAndTheirCodes) {
+    InputProbe page("p");
+    g_currentPage = &page;
+    for (std::uint32_t m = os::kWmMouseMove; m <= os::kWmMButtonDblClk; ++m)
+        Send(m, 0, os::testdouble::MousePoint(237, 164));
+    EXPECT_EQ(g_seen, (std::vector<std::string>{"p mouse 2 at 0,0", "p mouse 3 at 0,0", "p mouse 4 at 0,0",
+                                                "p mouse 9 at 0,0", "p mouse 5 at 0,0", "p mouse 6 at 0,0",
+                                                "p mouse 10 at 0,0", "p mouse 7 at 0,0", "p mouse 8 at 0,0",
+                                                "p mouse 11 at 0,0"}));
+    g_seen.clear();
+    Send(0x020A /* WM_MOUSEWHEEL */, 0x00780000, os::testdouble::MousePoint(10, 10));
+    EXPECT_TRUE(g_seen.empty()) << "the wheel is not handled";
+    Send(os::kWmMouseMove, 0, os::testdouble::MousePoint(1000, 700));
+    EXPECT_EQ(g_seen.back(), "p mouse 2 at 763,536");
+    g_currentPage = nullptr;
+}
+
+TEST_F(Window, OnlyFiveVirtualKeysAndEveryCharacterAreDelivered) {
+    InputProbe page("p");
+    g_currentPage = &page;
+    for (std::uintptr_t key : {35, 36, 37, 38, 39, 40, 46, 112, 13})
+        Send(os::kWmKeyDown, key);
+    EXPECT_EQ(g_seen, (std::vector<std::string>{"p key 35", "p key 36", "p key 37", "p key 39", "p key 46"}))
+        << "Up, Down, F1 and Enter as a key are not delivered";
+    EXPECT_TRUE(g_installer.keyDown);
+    Send(os::kWmKeyUp, 40);
+    EXPECT_FALSE(g_installer.keyDown);
+    Send(os::kWmKeyDown, 112);
+    EXPECT_TRUE(g_installer.keyDown) << "any key held counts";
+    g_seen.clear();
+    for (int c : std::initializer_list<int>{'#', '$', '%', '\'', '.', 8, 13, 27})
+        Send(os::kWmChar, static_cast<std::uintptr_t>(c));
+    EXPECT_EQ(g_seen, (std::vector<std::string>{"p key 35", "p key 36", "p key 37", "p key 39", "p key 46",
+                                                "p key 8", "p key 13", "p key 27"}))
+        << "characters share the number space of the virtual keys";
+    g_currentPage = nullptr;
+}
+
+TEST_F(Window, ActivationAndMinimising) {
+    CountingPage page;
+    AddTopLevelDialog(&page);
+    ShowPage(&page);
+    int frames = page.frames;
+    Send(os::kWmSize, os::kSizeMinimized);
+    EXPECT_FALSE(g_installer.windowActive);
+    EXPECT_FALSE(g_active);
+    Send(os::kWmSize, 0 /* SIZE_RESTORED */);
+    EXPECT_TRUE(g_installer.windowActive);
+    EXPECT_TRUE(g_active);
+    Send(os::kWmSize, os::kSizeMaxHide);
+    EXPECT_FALSE(g_active);
+    Send(os::kWmSize, 2 /* SIZE_MAXIMIZED */);
+    EXPECT_TRUE(g_active);
+    Send(os::kWmActivate, 0 /* WA_INACTIVE */);
+    EXPECT_FALSE(g_installer.windowActive);
+    EXPECT_FALSE(g_active);
+    EXPECT_EQ(page.frames, frames) << "nothing is drawn on deactivation or on size changes";
+    Send(os::kWmActivate, 0x00010000 | os::kWaClickActive);
+    EXPECT_TRUE(g_installer.windowActive);
+    EXPECT_TRUE(g_active);
+    EXPECT_EQ(page.frames, frames + 1) << "reactivation redraws at once";
+    Send(os::kWmPaint);
+    EXPECT_EQ(page.frames, frames + 2);
+    EXPECT_EQ(D().defaultProcCalls.size(), 7u) << "each passes on to the default procedure";
+}
+
+TEST_F(Window, EraseFillsTheFourStripsAroundTheWizard) {
+    D().screenWidth = 800;
+    D().screenHeight = 600;
+    D().screen.assign(800 * 600 * 3, 0);
+    g_installer.dialogRect = {125, 80, 550, 440};
+    EXPECT_EQ(Send(os::kWmEraseBkgnd), 1);
+    EXPECT_TRUE(D().defaultProcCalls.empty()) << "answered without the default procedure";
+    EXPECT_EQ(g_installer.workArea.right, 800);
+    EXPECT_EQ(g_installer.workArea.bottom, 600);
+    ASSERT_EQ(D().fills.size(), 4u);
+    const os::Rect expected[4] = {
+        {0, 0, 800, 80}, {0, 80, 125, 600}, {125, 520, 800, 600}, {675, 80, 800, 520}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(D().fills[i].rect.left, expected[i].left) << i;
+        EXPECT_EQ(D().fills[i].rect.top, expected[i].top) << i;
+        EXPECT_EQ(D().fills[i].rect.right, expected[i].right) << i;
+        EXPECT_EQ(D().fills[i].rect.bottom, expected[i].bottom) << i;
+        EXPECT_EQ(D().fills[i].red, 17);
+        EXPECT_EQ(D().fills[i].green, 42);
+        EXPECT_EQ(D().fills[i].blue, 51);
+    }
+    auto pixel = [](int x, int y) {
+        const std::uint8_t* p = &D().screen[(static_cast<std::size_t>(y) * 800 + x) * 3];
+        return std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0]);
+    };
+    EXPECT_EQ(pixel(0, 0), "17,42,51");
+    EXPECT_EQ(pixel(124, 300), "17,42,51");
+    EXPECT_EQ(pixel(125, 300), "0,0,0") << "the wizard itself is never erased";
+    EXPECT_EQ(pixel(674, 519), "0,0,0");
+    EXPECT_EQ(pixel(675, 519), "17,42,51");
+    EXPECT_EQ(pixel(400, 520), "17,42,51");
+    EXPECT_EQ(D().openDCs, 0) << "the device context is released";
+}
+
+TEST_F(Window, ShutdownAndDestroy) {
+    EXPECT_EQ(Send(os::kWmQueryEndSession), 1) << "Windows may shut down";
+    EXPECT_TRUE(g_installer.shutdownPending);
+    Send(os::kWmDestroy);
+    ASSERT_EQ(D().messages.size(), 1u);
+    EXPECT_EQ(D().messages[0].message, os::kWmQuit);
+    EXPECT_EQ(D().messages[0].wParam, 0u);
+}
+
+TEST_F(Window, WizardRectIsCentredAndNeverClamped) {
+    auto at = [](os::Rect area) {
+        guiRect r = WizardRect(area);
+        return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.w) + "x" +
+               std::to_string(r.h);
+    };
+    EXPECT_EQ(at({0, 0, 1024, 768}), "237,164 550x440");
+    EXPECT_EQ(at({100, 30, 1124, 798}), "337,194 550x440") << "an offset work area";
+    EXPECT_EQ(at({0, 0, 550, 440}), "0,0 550x440");
+    EXPECT_EQ(at({0, 0, 549, 439}), "0,0 550x440") << "-1 / 2 truncates toward zero";
+    EXPECT_EQ(at({0, 0, 548, 437}), "-1,-1 550x440");
+    EXPECT_EQ(at({10, 20, 410, 320}), "-65,-50 550x440");
+}
+
+TEST_F(Window, SetDialogAreaMovesThePainterViewport) {
+    SetDialogArea({237, 164, 550, 440});
+    EXPECT_EQ(g_dialogArea.x, 237);
+    g_painter = &g_painterGDI;
+    SetDialogArea({10, 20, 550, 440});
+    EXPECT_EQ(g_painterGDI.viewport.x, 10);
+    EXPECT_EQ(g_painterGDI.viewport.y, 20);
+    EXPECT_EQ(g_painterGDI.backBuffer.width, 550);
+    EXPECT_EQ(g_painterGDI.backBuffer.height, 440);
+}
+
+class Startup : public World {
+  protected:
+    void SetUp() override {
+        World::SetUp();
+        fs::create_directories(root / "c" / "Windows");
+        Write("C:\\Media\\strings.txt",
+              "APP_TITLE\tBrightvale Setup\nGAME_DIR\tOrelwick\\Brightvale\n"
+              "URL_HOMEPAGE\thttps://home.example\nURL_SUPPORT\thttps://help.example\n");
+    }
+    std::vector<guiDialog*> Expected(std::initializer_list<guiDialog*> pages) {
+        std::vector<guiDialog*> v(pages);
+        v.push_back(g_installer.yesNoBox.get());
+        v.push_back(g_installer.okBox.get());
+        return v;
+    }
+    void Installed() {
+        reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\Brightvale");
+        Write("C:\\Games\\Brightvale\\install.log", "x\n");
+        Write("C:\\Games\\Brightvale\\uninstall.exe", "MZ");
+    }
+};
+
+TEST_F(Startup, FreshInstallationOpensTheWindowAndTheWelcomePage) {
+    CInstaller& in = g_installer;
+    ASSERT_TRUE(in.Init(&in));
+    EXPECT_EQ(in.hInstance, &in);
+    ASSERT_EQ(D().classes.size(), 1u);
+    EXPECT_EQ(D().classes[0].name, "__INSTALL_WND__");
+    EXPECT_EQ(D().classes[0].style, os::kCsHRedraw | os::kCsVRedraw);
+    EXPECT_EQ(D().classes[0].largeIcon, 105);
+    EXPECT_EQ(D().classes[0].smallIcon, 106);
+    ASSERT_EQ(D().windows.size(), 1u);
+    const auto& w = D().windows[0];
+    EXPECT_EQ(w.exStyle, os::kWsExAppWindow);
+    EXPECT_EQ(w.style, os::kWsPopup | os::kWsMaximize);
+    EXPECT_EQ(w.place.right, 1024);
+    EXPECT_EQ(w.place.bottom, 768);
+    EXPECT_EQ(w.title, "Brightvale Installation");
+    EXPECT_EQ(w.showCommand, os::kSwShow);
+    EXPECT_EQ(os::testdouble::ToUtf8(D().windowTitle), "Brightvale Setup") << "then the title of the texts";
+    EXPECT_EQ(D().comInits, 1);
+    EXPECT_TRUE(Exists("C:\\Windows\\Temp"));
+    EXPECT_EQ(g_topLevelDialogs, Expected({&in.wndOptions, &in.wndLicense, &in.wndPlay, &in.wndProgress,
+                                           &in.wndQuality, &in.wndInstall}))
+        << "the welcome page moved to the end; the language page is not registered";
+    EXPECT_EQ(g_currentPage.load(), &in.wndInstall);
+    EXPECT_EQ(in.mediaDir, "Media");
+    EXPECT_EQ(in.homepageUrl, "https://home.example");
+    EXPECT_EQ(in.dialogRect.x, 237);
+    EXPECT_EQ(in.dialogRect.y, 164);
+    EXPECT_EQ(g_dialogArea.x, 237);
+    EXPECT_EQ(g_painter, &g_painterGDI);
+    EXPECT_EQ(g_painterGDI.viewport.x, 237) << "the painter draws into the wizard rectangle";
+    EXPECT_FALSE(in.copyComplete);
+    EXPECT_EQ(in.yesNoBox->visible, 0);
+    EXPECT_TRUE(D().boxes.empty());
+}
+
+TEST_F(Startup, MaintenanceShowsOnlyThePlayPage) {
+    Installed();
+    CInstaller& in = g_installer;
+    ASSERT_TRUE(in.Init(nullptr));
+    EXPECT_EQ(g_topLevelDialogs,
+              Expected({&in.wndInstall, &in.wndOptions, &in.wndLicense, &in.wndPlay, &in.wndProgress}));
+    EXPECT_EQ(g_currentPage.load(), &in.wndPlay);
+    EXPECT_EQ(in.supportUrl, "https://help.example");
+    EXPECT_EQ(os::testdouble::ToUtf8(D().windowTitle), "Brightvale Setup");
+}
+
+TEST_F(Startup, MaintenanceWithoutItsStringTableEnds) {
+    Installed();
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "MediaDir", "MediaFran");
+    EXPECT_FALSE(g_installer.Init(nullptr));
+    ASSERT_EQ(D().boxes.size(), 1u);
+    EXPECT_EQ(D().boxes[0].text, "Cannot load string table. Application will terminate.\n");
+    EXPECT_EQ(D().boxes[0].flags, os::kMbIconError);
+    EXPECT_EQ(g_installer.mediaDir, "MediaFran");
+}
+
+TEST_F(Startup, AdditionalInstallationGoesStraightToTheProgressPage) {
+    CInstaller& in = g_installer;
+    in.additionalInstall = true;
+    ASSERT_TRUE(in.Init(nullptr));
+    EXPECT_EQ(g_topLevelDialogs, Expected({&in.wndProgress, &in.wndQuality}));
+    EXPECT_EQ(g_currentPage.load(), &in.wndProgress);
+    EXPECT_TRUE(in.copyComplete);
+    EXPECT_FALSE(in.cancelConfirmed);
+    in.additionalInstall = false;
+}
+
+TEST_F(Startup, WindowFailures) {
+    D().classFails = true;
+    EXPECT_FALSE(g_installer.Init(nullptr));
+    ASSERT_EQ(D().boxes.size(), 1u);
+    EXPECT_EQ(D().boxes[0].text, "Cannot register window class: __INSTALL_WND__\n");
+    EXPECT_TRUE(g_topLevelDialogs.empty());
+}
+
+namespace {
+// Opens the game's window after a few frames, as the game does once it starts.
+struct EngineAfter : CountingPage {
+    int after = 3;
+    bool Draw() override {
+        CountingPage::Draw();
+        if (frames == after) os::testdouble::Double().topWindows.push_back({"MKX_KERNEL", "Orelwick engine"});
+        return true;
+    }
+};
+} // namespace
+
+TEST_F(Startup, TheLoopDrawsUntilTheEngineWindowExists) {
+    ASSERT_TRUE(g_installer.Init(nullptr));
+    EngineAfter page;
+    AddTopLevelDialog(&page);
+    ShowPage(&page);
+    page.frames = 0;
+    D().topWindows.push_back({"MKX_KERNEL", "Another title"});
+    EXPECT_TRUE(g_installer.Run());
+    EXPECT_EQ(page.frames, 3);
+    EXPECT_EQ(D().comUninits, 1);
+}
+
+TEST_F(Startup, MinimisedTheLoopNeitherDrawsNorWatches) {
+    ASSERT_TRUE(g_installer.Init(nullptr));
+    EngineAfter page;
+    page.after = 2;
+    AddTopLevelDialog(&page);
+    ShowPage(&page);
+    page.frames = 0;
+    os::testdouble::PostWindowMessage(os::kWmSize, os::kSizeMinimized);
+    int framesWhileMinimised = -1, searchesWhileMinimised = -1;
+    D().onWait = [&](os::testdouble::State& d) {
+        if (framesWhileMinimised >= 0) return;
+        framesWhileMinimised = page.frames;
+        searchesWhileMinimised = d.windowSearches;
+        os::testdouble::PostWindowMessage(os::kWmActivate, os::kWaActive);
+    };
+    EXPECT_TRUE(g_installer.Run());
+    EXPECT_EQ(framesWhileMinimised, 0);
+    EXPECT_EQ(searchesWhileMinimised, 0);
+    EXPECT_EQ(D().waits, 1) << "minimised, the loop waits for the next message";
+    EXPECT_EQ(page.frames, 2) << "reactivated, it draws again until the engine window appears";
+}
+
+TEST_F(Startup, QuitEndsTheLoop) {
+    ASSERT_TRUE(g_installer.Init(nullptr));
+    os::testdouble::PostWindowMessage(os::kWmChar, 'x');
+    os::testdouble::PostWindowMessage(os::kWmQuit);
+    EXPECT_TRUE(g_installer.Run());
+    EXPECT_TRUE(D().messages.empty());
+}
