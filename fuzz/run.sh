@@ -4,7 +4,8 @@
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 bin=$top/build/fuzz/bin
-seconds=${BV_FUZZ_SECONDS:-30}
+# Seven targets at 20 s each keep the whole tier near two and a half minutes with the seeding.
+seconds=${BV_FUZZ_SECONDS:-20}
 work=$top/build/fuzz/corpus
 passed=0
 failed=0
@@ -15,6 +16,9 @@ mkdir -p "$work/rar" "$work/src"
 printf 'Brightvale' >"$work/src/a.txt"
 mkdir -p "$work/src/dir" && printf 'x%.0s' $(seq 200) >"$work/src/dir/b.txt"
 (cd "$work/src" && rar a -idq -m0 -r "$work/rar/seed5.rar" a.txt dir && rar a -idq -m3 "$work/rar/packed5.rar" a.txt)
+
+# Undefined behaviour is a finding like a crash.
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 run() { # name corpus
     local log=$top/build/fuzz/$1.log
@@ -50,5 +54,39 @@ cp "$top/sample/media/Media/strings.txt" "$work/strings/ansi.txt"
 { printf '\377\376'; iconv -f CP1252 -t UTF-16LE "$top/sample/media/Media/strings.txt"; } >"$work/strings/utf16.txt"
 printf 'APP_TITLE Brightvale\r\nSOURCE1 cd1:base.rar 100\r\n' >"$work/strings/small.txt"
 run fuzz_strings "$work/strings"
+
+# install.log as the installer writes it (CR LF, game-relative entries, absolute shortcuts and group),
+# plus the findings kept as regression inputs: a NUL that hides a folder behind a ".lnk" name.
+mkdir -p "$work/log"
+printf 'Brightvale.exe\r\nreadme.txt\r\nmaps\\\r\nmaps\\a.map\r\ndata\\\r\ndata\\big.bin\r\nuninstall.exe\r\nC:\\Users\\me\\Desktop\\Brightvale.lnk\r\nC:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Brightvale\\\r\nC:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Brightvale\\Brightvale.lnk\r\n' >"$work/log/real.log"
+printf 'a.txt\nb\\..\\..\\x\nC:\\Windows\\win.ini\n\\\\server\\share\\x\n' >"$work/log/hostile.log"
+printf 'C:\\Users\\me\\Desktop\\Documents\000.lnk\r\n' >"$work/log/nul-lnk.log"
+run fuzz_install_log "$work/log"
+
+# WAV files made here: PCM mono and stereo, an odd-sized chunk before the data, a data size past the end.
+mkdir -p "$work/wav"
+wav() { # file channels bits extra-chunk data-size-field data-bytes
+    local rate='\104\254\000\000'
+    {
+        printf 'RIFF\377\377\377\377WAVEfmt \020\000\000\000\001\000'
+        printf "$2\\000$rate\\000\\000\\000\\000\\004\\000$3\\000"
+        printf "$4"
+        printf "data$5"
+        printf '%s' "$6"
+    } >"$work/wav/$1"
+}
+wav mono8.wav '\001' '\010' '' '\020\000\000\000' 'abcdefghijklmnop'
+wav stereo16.wav '\002' '\020' 'LIST\003\000\000\000abc\000' '\010\000\000\000' '01234567'
+wav short.wav '\001' '\020' '' '\000\001\000\000' 'only a few bytes'
+head -c 20000 /dev/urandom | { printf 'RIFF\050\116\000\000WAVEfmt \020\000\000\000\001\000\001\000\104\254\000\000\210\130\001\000\002\000\020\000data\004\116\000\000'; cat; } >"$work/wav/long.wav"
+run fuzz_wav "$work/wav"
+
+# mkdisc's description: the sample's, and a few lines it must refuse.
+mkdir -p "$work/disc"
+cp "$top/sample/brightvale.disc" "$work/disc/"
+printf 'capacity 4G\noem-codepage CP850\npackage a.rar x y z\nadditional b.exe\n' >"$work/disc/other.disc"
+printf 'capacity 0\npreset middle x\nwhat is this\n' >"$work/disc/bad.disc"
+printf 'capacity 18446744073709551615\n' >"$work/disc/huge.disc"
+run fuzz_mkdisc_description "$work/disc"
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

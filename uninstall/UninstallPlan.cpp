@@ -2,6 +2,7 @@
 
 #include "engine/InstallLogFormat.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 
@@ -126,7 +127,11 @@ Plan MakePlan(const std::string& gameFolder, const std::vector<std::string>& ent
     std::vector<bool> outside(entries.size(), false);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string& e = entries[i];
-        bool bad = e.find_first_of("*?\"<>|") != std::string::npos || HasParentStep(e);
+        // Control characters are no part of a Windows name; a NUL would end the name Windows sees,
+        // so "Desktop\Documents<NUL>.lnk" would pass as a shortcut and remove the folder.
+        bool bad =
+            e.find_first_of("*?\"<>|") != std::string::npos || HasParentStep(e) ||
+            std::any_of(e.begin(), e.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
         if (installlog::IsAbsoluteEntry(e)) {
             bad = bad || !IsDriveAbsolute(e);
             resolved[i] = Normalize(e);

@@ -87,7 +87,9 @@ TEST(UninstallPlan, HostileEntriesRefuseTheWholeLog) {
     for (const std::string& bad :
          {std::string("..\\..\\Windows\\win.ini"), std::string("maps\\..\\..\\x"), std::string("C:\\"),
           std::string("\\Windows\\win.ini"), std::string("\\\\server\\share\\x"), std::string("D:x.txt"),
-          std::string(kGame + "\\..\\..\\Windows\\win.ini"), std::string("*.*")}) {
+          std::string(kGame + "\\..\\..\\Windows\\win.ini"), std::string("*.*"),
+          // Windows ends a name at its NUL: this would remove the folder behind a shortcut's name.
+          std::string("C:\\Users\\ann\\Desktop\\Documents\0.lnk", 35), std::string("maps\tx")}) {
         Plan plan = MakePlan(kGame, {"readme.txt", bad, "maps"}, TypicalMachine());
         EXPECT_EQ(plan.refusal, Refusal::BadEntry) << bad;
         EXPECT_EQ(plan.offending, bad);
