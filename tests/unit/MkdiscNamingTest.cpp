@@ -123,6 +123,33 @@ TEST_F(MkdiscNames, LinkedFilesAreStoredUnderTheLinkName) {
     EXPECT_NE(out.find("dangling"), std::string::npos) << out;
 }
 
+// Names the installer refuses to unpack or that leave the target folder never reach a disc: a
+// device name in the game folder, a package or main executable reaching out of it.
+TEST_F(MkdiscNames, RefusesNamesTheInstallerWouldRefuse) {
+    std::string out;
+    fs::create_directories(game / "aux");
+    std::ofstream(game / "aux" / "a.txt") << "a device folder";
+    EXPECT_NE(Run("", &out), 0) << out;
+    EXPECT_NE(out.find("\"aux\""), std::string::npos) << out;
+    ExpectNoDiscs();
+    fs::remove_all(game / "aux");
+
+    std::ofstream(game / "data" / "con.txt") << "a device file";
+    EXPECT_NE(Run("", &out), 0) << out;
+    EXPECT_NE(out.find("con.txt"), std::string::npos) << out;
+    ExpectNoDiscs();
+    fs::remove(game / "data" / "con.txt");
+
+    std::ofstream(root / "outside.txt") << "beside the game folder";
+    for (const char* description : {"package x.rar ../outside.txt\n", "package x.rar data/units.cfg\n",
+                                    "main ../outside.txt\n", "main /bin/sh\n"}) {
+        EXPECT_NE(Run(description, &out), 0) << description << out;
+        EXPECT_NE(out.find("error"), std::string::npos) << description << out;
+        ExpectNoDiscs();
+    }
+    ASSERT_EQ(Run("", &out), 0) << "the game folder itself is sound: " << out;
+}
+
 // The question and the names mkdisc appends are in each table's own encoding: UTF-16 after the mark,
 // else the language's ANSI code page.
 TEST_F(MkdiscTables, AppendedTextIsInTheTablesEncoding) {

@@ -6,6 +6,8 @@
 #include "StringsFile.h"
 #include "Text.h"
 
+#include "engine/MemberNames.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -132,6 +134,11 @@ bool LayOut(const Inputs& in, const fs::path& work, std::uint64_t block, const M
                     false);
         mainExe = exes[0];
     }
+    // Installed as MAIN_EXECUTABLE below the target folder, so it must stay inside the game folder.
+    std::string mainAsInstalled = mainExe;
+    std::replace(mainAsInstalled.begin(), mainAsInstalled.end(), '/', '\\');
+    if (!MemberNameIsSafe(mainAsInstalled.c_str()))
+        return (*error = "main executable " + mainExe + " is not a path inside the game folder", false);
     if (!fs::is_regular_file(in.game / mainExe, ec))
         return (*error = "main executable " + mainExe + " is missing", false);
 
@@ -205,6 +212,10 @@ bool LayOut(const Inputs& in, const fs::path& work, std::uint64_t block, const M
                     false);
         PackageInput p{rule.archive, {}, true};
         for (const std::string& name : rule.entries) {
+            if (name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos)
+                return (*error = "package " + rule.archive + ": \"" + name +
+                                 "\" is not a name at the top of the game folder",
+                        false);
             if (!fs::exists(fs::symlink_status(in.game / name, ec)))
                 return (*error = "package " + rule.archive + ": \"" + name + "\" is missing", false);
             if (!takenEntries.emplace(LowerAscii(name), rule.archive).second)

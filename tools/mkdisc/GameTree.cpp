@@ -2,6 +2,8 @@
 
 #include "Text.h"
 
+#include "engine/MemberNames.h"
+
 #include <algorithm>
 
 namespace fs = std::filesystem;
@@ -30,6 +32,11 @@ bool CollectMembers(const fs::path& entry, const std::string& name, const TreeRu
         return false;
     }
     std::replace(oem.begin(), oem.end(), '/', '\\');
+    if (!MemberNameIsSafe(oem.c_str())) {
+        *error = "\"" + name + "\" is a name the installer refuses to unpack (a device name such as CON or " +
+                 "AUX, or a path leaving the game folder)";
+        return false;
+    }
     if (oem.size() > rules.nameLimit) {
         *error = "\"" + name + "\" is too long: installed, its path would not fit 260 characters";
         return false;
