@@ -265,20 +265,22 @@ bool guiImage::BlitArea(guiImage& src, int x, int y, const guiRect& srcRect, flo
     long long srow1 = std::min<long long>(src.height, static_cast<long long>(srcRect.y) + srcRect.h);
     if (sx1 <= sx0 || srow1 <= srow0) return true;
     long long w = sx1 - sx0, h = srow1 - srow0;
-    x += static_cast<int>(sx0 - srcRect.x);
-    y += static_cast<int>((static_cast<long long>(srcRect.y) + srcRect.h) - srow1); // rows cut off at the top
+    // In 64 bits: a far placement plus the part cut off the source must not overflow.
+    const long long px = x + (sx0 - srcRect.x);
+    const long long py =
+        y + ((static_cast<long long>(srcRect.y) + srcRect.h) - srow1); // rows cut off at the top
 
     long long clipRight = static_cast<long long>(clip.x) + clip.w,
               clipBottom = static_cast<long long>(clip.y) + clip.h;
-    if (x >= clipRight || y >= clipBottom) return true;
-    long long vx0 = std::max<long long>({x, clip.x, 0}), vy0 = std::max<long long>({y, clip.y, 0});
-    long long vx1 = std::min<long long>({x + w, clipRight, width}),
-              vy1 = std::min<long long>({y + h, clipBottom, height});
+    if (px >= clipRight || py >= clipBottom) return true;
+    long long vx0 = std::max<long long>({px, clip.x, 0}), vy0 = std::max<long long>({py, clip.y, 0});
+    long long vx1 = std::min<long long>({px + w, clipRight, width}),
+              vy1 = std::min<long long>({py + h, clipBottom, height});
     long long vw = vx1 - vx0, vh = vy1 - vy0;
     if (vw <= 0 || vh <= 0) return true;
-    long long cutLeft = vx0 - x, cutBottom = (y + h) - vy1;
+    long long cutLeft = vx0 - px, cutBottom = (py + h) - vy1;
     blend(src, static_cast<int>(sx0 + cutLeft), static_cast<int>(srow0 + cutBottom), *this,
-          static_cast<int>(x + cutLeft), static_cast<int>(height - vy0 - vh), static_cast<int>(vw),
+          static_cast<int>(vx0), static_cast<int>(height - vy0 - vh), static_cast<int>(vw),
           static_cast<int>(vh), opacity);
     return true;
 }
