@@ -150,6 +150,35 @@ TEST_F(MkdiscNames, RefusesNamesTheInstallerWouldRefuse) {
     ASSERT_EQ(Run("", &out), 0) << "the game folder itself is sound: " << out;
 }
 
+// The installer keeps a table's texts in a pool of fixed size and reads what does not fit as empty:
+// entries appended past it would install nothing, so mkdisc refuses such a table.
+TEST_F(MkdiscTables, RefusesATableTheInstallerCannotHoldWhole) {
+    std::string english = Slurp(media / "Media" / "strings.txt");
+    // Short lines fill the pool to its last few characters (each takes four: "F", "x" and two ends).
+    std::string filler;
+    for (std::size_t i = 0; i < CStringTable::kPoolChars / 4 + 100; ++i)
+        filler += "F\tx\r\n";
+    std::ofstream(media / "Media" / "strings.txt", std::ios::binary) << english << filler;
+    std::string out;
+    EXPECT_NE(Run("", &out), 0) << "the entries would read as empty: " << out;
+    EXPECT_NE(out.find("Media/strings.txt"), std::string::npos) << out;
+    ExpectNoDiscs();
+
+    // Short of the pool it is made, and the installer reads every entry.
+    filler.resize(filler.size() - 5 * 700);
+    std::ofstream(media / "Media" / "strings.txt", std::ios::binary) << english << filler;
+    ASSERT_EQ(Run("", &out), 0) << out;
+    std::string table = Slurp(discs / "disc1" / "Media" / "strings.txt");
+    LoadTable();
+    std::size_t n = Packages().size();
+    ASSERT_GT(n, 0u);
+    for (const std::string& key :
+         {std::string("SOURCE0"), "SOURCE" + std::to_string(n - 1), std::string("SPACE_NEED")}) {
+        EXPECT_NE(std::string(g_strings.GetText(key.c_str())), "") << key;
+        EXPECT_EQ(g_strings.GetText(key.c_str()), TableValue(table, key)) << key;
+    }
+}
+
 // The question and the names mkdisc appends are in each table's own encoding: UTF-16 after the mark,
 // else the language's ANSI code page.
 TEST_F(MkdiscTables, AppendedTextIsInTheTablesEncoding) {

@@ -7,6 +7,7 @@
 #include "Text.h"
 
 #include "engine/MemberNames.h"
+#include "shell/CStringTable.h"
 
 #include <algorithm>
 #include <cstring>
@@ -324,6 +325,12 @@ bool LayOut(const Inputs& in, const fs::path& work, std::uint64_t block, const M
             std::string why;
             if (!l.table->Complete(add, &f.text, &why))
                 return (*error = l.name + "/strings.txt: " + why, false);
+            // What does not fit the installer's table reads as empty: the entries would install nothing.
+            if (StringsFile(f.text, l.table->codePage()).InstallerChars() > CStringTable::kPoolChars)
+                return (*error = l.name + "/strings.txt with the package entries is more than the " +
+                                 std::to_string(CStringTable::kPoolChars) +
+                                 " characters the installer reads: shorten its texts",
+                        false);
             f.size = f.text.size();
             disc->files.push_back(f);
         }

@@ -2,6 +2,8 @@
 
 #include "Text.h"
 
+#include "shell/CStringTable.h"
+
 #include <cctype>
 
 namespace mkdisc {
@@ -83,6 +85,36 @@ std::string StringsFile::Value(const std::string& key) const {
             value.pop_back();
     }
     return value;
+}
+
+std::size_t StringsFile::InstallerChars() const {
+    std::size_t unit = isWide ? 2 : 1;
+    std::size_t chars = 1; // the empty string every missing key reads as
+    auto ch = [&](std::size_t i) -> char16_t {
+        return isWide ? static_cast<char16_t>(static_cast<unsigned char>(raw[i]) |
+                                              static_cast<unsigned char>(raw[i + 1]) << 8)
+                      : static_cast<unsigned char>(raw[i]);
+    };
+    // The installer reads a line in pieces of kPieceChars, each stored as a key and a value.
+    for (std::size_t at = isWide ? 2 : 0; at + unit <= raw.size();) {
+        std::size_t end = at;
+        for (std::size_t n = 0; n < CStringTable::kPieceChars && end + unit <= raw.size(); ++n) {
+            end += unit;
+            if (ch(end - unit) == u'\n') break;
+        }
+        std::size_t i = at;
+        while (i < end && !Ends(ch(i)))
+            i += unit;
+        std::size_t key = (i - at) / unit;
+        while (i < end && Ends(ch(i)))
+            i += unit;
+        std::size_t valueEnd = end;
+        while (valueEnd > i && (ch(valueEnd - unit) == u'\r' || ch(valueEnd - unit) == u'\n'))
+            valueEnd -= unit;
+        chars += key + 1 + (valueEnd - i) / unit + 1;
+        at = end;
+    }
+    return chars;
 }
 
 bool StringsFile::Complete(const std::string& add, std::string* bytes, std::string* error) const {

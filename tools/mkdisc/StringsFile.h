@@ -21,6 +21,10 @@ class StringsFile {
     // false with a message when a character has no place in it.
     bool Complete(const std::string& lines, std::string* bytes, std::string* error) const;
 
+    // The characters the installer's table takes to hold this file's keys and values (ANSI bytes
+    // counted as characters, so never fewer than it takes).
+    std::size_t InstallerChars() const;
+
     // Keys mkdisc owns.
     static bool IsWrittenKey(const std::string& key);
 
