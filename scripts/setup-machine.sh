@@ -3,7 +3,7 @@
 # Quick when everything is there already: only missing packages are installed.
 set -eu
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev zlib1g-dev libdeflate-dev libz-mingw-w64-dev
+    cmake ninja-build ccache g++ clang libclang-rt-14-dev googletest libgtest-dev zlib1g-dev libdeflate-dev libz-mingw-w64-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-dejavu-core
     libunrar5 unrar rar
