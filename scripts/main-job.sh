@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: builds everything, makes the two sample discs in build/discs and runs setup.exe from
-# disc 1 (D:) under Wine
-# (on the user's display when there is one, else on Xvfb), then tells what happened.
+# disc 1 (D:) under Wine (on the user's display when there is one, else on Xvfb), walking a whole
+# installation with a screenshot of every page, then tells what happened.
 set -eu
 cd "$(dirname "$0")/.."
 top=$(pwd)
