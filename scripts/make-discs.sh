@@ -5,6 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 top=$(pwd)
+mkdir -p build
 bash scripts/build.sh native win64 >build/make-discs.log 2>&1 || { cat build/make-discs.log; exit 1; }
 
 sample=$top/build/sample
