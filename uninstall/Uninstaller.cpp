@@ -35,24 +35,11 @@ std::string ShortForm(const std::string& path) {
     return os::ShortPath(path.c_str(), &s) ? Normalize(s) : std::string();
 }
 
-bool ReadLog(const std::string& path, std::vector<std::string>* entries) {
-    FILE* f = os::OpenFile(path.c_str(), "rb");
-    if (!f) return false;
-    std::string text;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        text.append(buffer, n);
-    std::fclose(f);
-    *entries = installlog::SplitLines(text);
-    return true;
-}
-
 // The plan for the folder, or a message saying why there is none (and false).
 bool PlanFor(const std::string& folder, Plan* plan) {
     std::vector<std::string> entries;
     std::string log = folder + "\\" + installlog::kFileName;
-    if (!ReadLog(log, &entries)) {
+    if (!installlog::Read(log, &entries)) {
         Message("There is no installation log (" + log + "), so nothing can be removed.", os::kMbIconError);
         return false;
     }

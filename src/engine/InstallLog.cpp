@@ -24,19 +24,6 @@ bool Write(const std::string& path, const std::vector<std::string>& entries) {
     return std::fclose(f) == 0;
 }
 
-bool Read(const std::string& path, std::vector<std::string>* entries) {
-    FILE* f = os::OpenFile(path.c_str(), "rb");
-    if (!f) return false;
-    std::string text;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        text.append(buffer, n);
-    std::fclose(f);
-    *entries = SplitLines(text);
-    return true;
-}
-
 static std::string Folded(const std::string& s) {
     std::string out = s;
     for (char& c : out)

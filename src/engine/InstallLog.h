@@ -13,8 +13,6 @@ namespace installlog {
 std::string PathIn(const std::string& gameDir);
 // Writes one entry a line in text mode, replacing the file; false when it cannot be created.
 bool Write(const std::string& path, const std::vector<std::string>& entries);
-// The entries of an existing log; false when it cannot be opened.
-bool Read(const std::string& path, std::vector<std::string>* entries);
 // The earlier log's entries in their order, then those of added that it does not hold yet (compared
 // without regard to case, as Windows compares names).
 std::vector<std::string> Merge(const std::vector<std::string>& earlier,

@@ -2,6 +2,9 @@
 // one entry a line, absolute paths or paths relative to the folder that holds the log.
 #pragma once
 
+#include "platform/Os.h"
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,20 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
         start = end + 1;
     }
     return lines;
+}
+
+// The entries of the log at path; false when it cannot be opened.
+inline bool Read(const std::string& path, std::vector<std::string>* entries) {
+    FILE* f = os::OpenFile(path.c_str(), "rb");
+    if (!f) return false;
+    std::string text;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        text.append(buffer, n);
+    std::fclose(f);
+    *entries = SplitLines(text);
+    return true;
 }
 
 } // namespace installlog
