@@ -183,7 +183,12 @@ bool CInstallJournal::PrepareFile(const std::string& path) {
 
 bool CInstallJournal::PreparePackage(const char* package) {
     std::vector<PackageMember> members;
-    if (!ListPackage(package, &members)) {
+    // A damaged package, or one with a member that would leave the target folder, is refused before
+    // any of it is written; the message names the package, which is what a player can report.
+    bool usable = ListPackage(package, &members);
+    for (const PackageMember& m : members)
+        usable = usable && MemberNameIsSafe(m.name.c_str());
+    if (!usable) {
         ShowInfo("Cannot process package: %s.", package);
         return false;
     }
@@ -192,8 +197,6 @@ bool CInstallJournal::PreparePackage(const char* package) {
     std::string base = target;
     if (!base.empty() && base.back() != '\\') base += '\\';
     for (const PackageMember& m : members) {
-        // Such a member is refused by the extraction and never written.
-        if (!MemberNameIsSafe(m.name.c_str())) continue;
         std::string path = base + os::OemToAnsiText(m.name.c_str());
         CollapseSeparators(path);
         if (m.isFolder) {

@@ -36,7 +36,13 @@ class CInstallJournal {
 
     const std::string& Target() const { return target; }
     const std::vector<Record>& Records() const { return records; }
-    void Clear() { records.clear(); }
+    // After a rollback: nothing is recorded any more, so a later attempt records afresh.
+    void Clear() {
+        records.clear();
+        created.clear();
+        keptFolder.clear();
+        keptCount = 0;
+    }
     // Forgets everything, also the folders of earlier attempts (tests start afresh).
     void Reset();
 

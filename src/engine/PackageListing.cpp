@@ -30,12 +30,17 @@ bool ListPackage(const char* package, std::vector<PackageMember>* members) {
     if (!archive) return false;
     extractor::HeaderData header;
     std::memset(&header, 0, sizeof header);
-    int r;
-    while ((r = readHeader(archive, &header)) == extractor::kSuccess) {
-        if (std::memchr(header.FileName, '\0', sizeof header.FileName))
-            members->push_back({header.FileName, (header.Flags & extractor::kFlagDirectory) != 0});
+    bool whole = false;
+    for (;;) {
+        int r = readHeader(archive, &header);
+        if (r != extractor::kSuccess) {
+            whole = r == extractor::kEndArchive;
+            break;
+        }
+        if (!std::memchr(header.FileName, '\0', sizeof header.FileName)) break;
+        members->push_back({header.FileName, (header.Flags & extractor::kFlagDirectory) != 0});
         if (processFile(archive, extractor::kSkip, nullptr, nullptr) != extractor::kSuccess) break;
     }
     close(archive);
-    return true;
+    return whole;
 }

@@ -10,5 +10,6 @@ struct PackageMember {
     bool isFolder;
 };
 
-// False when the library is not there or the package cannot be opened.
+// False when the library is not there, the package cannot be opened, or it cannot be listed to its
+// end (a damaged header, a name longer than the record): such a package is not to be unpacked at all.
 bool ListPackage(const char* package, std::vector<PackageMember>* members);

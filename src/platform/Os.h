@@ -142,6 +142,8 @@ void HandleClose(Handle handle);
 // ---- message boxes ----
 int MsgBoxA(Window owner, const char* text, const char* caption, std::uint32_t flags);
 int MsgBoxW(Window owner, const std::u16string& text, const std::u16string& caption, std::uint32_t flags);
+// A line for a debugger (or Wine's debug channel): what the player was told, for support and tests.
+void DebugText(const char* text);
 
 // ---- code pages ----
 std::u16string AnsiToWide(const char* text);

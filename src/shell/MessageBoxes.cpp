@@ -17,6 +17,12 @@ __attribute__((format(printf, 1, 0))) std::string Compose(const char* format, st
     return text::FormatV(kMessageChars - 1, format, args) + "\n";
 }
 
+// Every message also goes to the debug output, so that what a player was told can be seen without
+// the screen.
+void Trace(const std::string& message) {
+    os::DebugText(("message: " + message).c_str());
+}
+
 } // namespace
 
 int ReportError(const char* format, ...) {
@@ -24,6 +30,7 @@ int ReportError(const char* format, ...) {
     va_start(args, format);
     std::string narrow = text::FormatV(kMessageChars, format, args);
     va_end(args);
+    Trace(narrow + "\n");
     std::u16string wide = os::AnsiToWide(narrow.c_str());
     text::CutWide(wide, kMessageChars - 2);
     wide += u"\n";
@@ -35,6 +42,7 @@ void ShowInfo(const char* format, ...) {
     va_start(args, format);
     std::string message = Compose(format, args);
     va_end(args);
+    Trace(message);
     std::string caption = g_strings.GetText("APP_TITLE");
     if (g_installer.hwnd && g_installer.okBox) {
         g_installer.okBox->Show(message.c_str(), caption.c_str());
@@ -48,6 +56,7 @@ bool AskYesNo(const char* format, ...) {
     va_start(args, format);
     std::string message = Compose(format, args);
     va_end(args);
+    Trace(message);
     std::string caption = g_strings.GetText("APP_TITLE");
     if (g_installer.hwnd && g_installer.yesNoBox)
         return g_installer.yesNoBox->Show(message.c_str(), caption.c_str()) == 3;
@@ -58,5 +67,6 @@ bool AskYesNo(const char* format, ...) {
 void ShowLastError() {
     std::string message = os::LastErrorText();
     if (message.empty()) return;
+    Trace(message);
     os::MsgBoxA(g_installer.hwnd, message.c_str(), "Error", os::kMbIconInformation);
 }

@@ -4,6 +4,7 @@
 //   D name            a folder
 //   F name content    a file; its content is reported through the data callback in blocks
 //   E code name       a member whose extraction fails with that code, after its file was created
+//   H code            a damaged header: reading it gives that code
 #include "engine/ExtractorApi.h"
 
 #include <cstdio>
@@ -71,7 +72,7 @@ void* RAROpenArchive(OpenArchiveData* data) {
         Member m;
         m.kind = line[0];
         std::istringstream fields(line.substr(2));
-        if (m.kind == 'E') fields >> m.code;
+        if (m.kind == 'E' || m.kind == 'H') fields >> m.code;
         fields >> m.name;
         std::getline(fields, m.content);
         if (!m.content.empty() && m.content[0] == ' ') m.content.erase(0, 1);
@@ -90,6 +91,7 @@ int RARReadHeader(void* archive, HeaderData* header) {
     auto* a = static_cast<Archive*>(archive);
     if (a->next >= a->members.size()) return kEndArchive;
     const Member& m = a->members[a->next];
+    if (m.kind == 'H') return m.code;
     std::memset(header->FileName, 0, sizeof header->FileName);
     std::strncpy(header->FileName, m.name.c_str(), sizeof header->FileName - 1);
     header->Flags = m.kind == 'D' ? kFlagDirectory : 0;

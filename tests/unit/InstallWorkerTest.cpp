@@ -138,6 +138,29 @@ TEST_F(Worker, AFailedPackageLeavesNoneOfItsMembersNotEvenTheOneThatFailed) {
     EXPECT_FALSE(fs::exists(Target()));
 }
 
+TEST_F(Worker, HostileOrDamagedPackagesAreRefusedBeforeAnyOfThemIsWritten) {
+    Write("C:\\Games\\Brightvale\\readme.txt", "the player's readme");
+    auto before = Tree(root / "c" / "Games");
+    Marker("disc1", "cd1");
+    Package("disc1", "base.rar", "F base.txt 0123\n");
+    const char* hostile[] = {
+        "F readme.txt new\nF ..\\..\\x.txt outside\n", // leaves the target
+        "F readme.txt new\nF con.txt device\n",           // a device name
+        "F readme.txt new\nH 12\n",                       // cut short in a header
+        "F readme.txt new\nD bin\nH 13\n",               // a header that does not add up
+    };
+    for (const char* members : hostile) {
+        D().boxes.clear();
+        LoadStrings("SOURCE0 cd1:base.rar 4\nSOURCE1 cd1:evil.rar 3\n");
+        Package("disc1", "evil.rar", members);
+        InstallWorker();
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Cannot process package: evil.rar.\n"}) << members;
+        EXPECT_TRUE(g_installer.cancelConfirmed);
+        EXPECT_EQ(Tree(root / "c" / "Games"), before) << "the earlier package rolled back: " << members;
+        EXPECT_FALSE(fs::exists(root / "c" / "x.txt")) << "nothing written outside the target";
+    }
+}
+
 TEST_F(Worker, RollbackLeavesATargetThatHeldFilesExactlyAsItWas) {
     // The player's own files, one of which a member overwrites, and a folder a package also has.
     Write("C:\\Games\\Brightvale\\save\\slot1.sav", "my save");

@@ -33,6 +33,10 @@ TEST_F(MessageBoxes, TableTextsAreShownAsTheyStand) {
     EXPECT_EQ(D().boxes[1].flags, os::kMbIconQuestion | os::kMbYesNo);
     EXPECT_TRUE(D().boxes[2].wide);
     EXPECT_EQ(D().boxes[2].caption, "Installation");
+    // What the player was told also reaches the debug output, one line a message.
+    ASSERT_EQ(D().debugTexts.size(), 3u);
+    for (const auto& line : D().debugTexts)
+        EXPECT_EQ(line, "message: 100%% sure? %s%n%d\n");
 }
 
 TEST_F(MessageBoxes, LongTextsAreCutToTheBuffer) {

@@ -683,6 +683,10 @@ int MsgBoxW(Window owner, const std::u16string& text, const std::u16string& capt
     return Answer({owner, ToUtf8(text), ToUtf8(caption), flags, true});
 }
 
+void DebugText(const char* text) {
+    Double().debugTexts.push_back(text);
+}
+
 std::u16string AnsiToWide(const char* text) {
     std::string bytes = Convert("CP1251", "UTF-16LE", text);
     return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);

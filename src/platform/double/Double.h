@@ -86,6 +86,7 @@ struct State {
     Handle nextHandle = 100;
     // message boxes
     std::vector<MessageBoxCall> boxes;
+    std::vector<std::string> debugTexts; // what DebugText was given
     std::deque<int> answers; // answers of the next boxes; IDOK for OK boxes and IDNO for questions when empty
     std::function<void(const MessageBoxCall&)> onBox;
     // shell

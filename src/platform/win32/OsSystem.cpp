@@ -131,6 +131,10 @@ int MsgBoxW(Window owner, const std::u16string& text, const std::u16string& capt
     return MessageBoxW(static_cast<HWND>(owner), win32::W(text), win32::W(caption), flags);
 }
 
+void DebugText(const char* text) {
+    OutputDebugStringA(text);
+}
+
 std::u16string AnsiToWide(const char* text) {
     int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
     if (n <= 0) return std::u16string();
