@@ -6,6 +6,7 @@ set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
 . "$top/tests/support/wine.sh"
 . "$top/tests/support/check.sh"
+. "$top/tests/support/walk.sh"
 work=${BV_WORK:-$top/build/wine}
 shots=${BV_SHOTS:-$work/copy-shots}
 bin=$top/build/win64/bin
@@ -42,35 +43,6 @@ done
 main=$(awk -F'\t' '$1 == "MAIN_EXECUTABLE" { print $2 }' "$disc1/Media/strings.txt" | tr -d '\r')
 cp "$disc1/$main" "$reference/$main"
 
-X0=237
-Y0=164
-click() { xdotool mousemove $((X0 + $1)) $((Y0 + $2)) click 1; sleep "${3:-1}"; }
-shot() { import -window root "$shots/$1.png" 2>/dev/null; }
-window() { xdotool search --onlyvisible --name 'Brightvale' 2>/dev/null | head -1; }
-title() { xdotool getwindowname "$(window)" 2>/dev/null; }
-host() { echo "$WINEPREFIX/drive_c/$1"; }
-# listing DIR: every file with its checksum, relative, sorted
-listing() { (cd "$1" 2>/dev/null && find . -type f -exec md5sum {} + | sort -k2); }
-
-# band_diff SHOT Y FLIP: how far a band of the screenshot's wizard is from the title band of the skin
-band_diff() {
-    convert "$1" -crop 200x60+$((X0 + 330))+$((Y0 + $2)) +repage $3 "$work/copy-band.png"
-    compare -metric RMSE "$work/copy-band.png" "$work/copy-skin.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
-}
-# on_page NAME SKIN: the title band of the wizard (right of the logo, above the rows) matches the
-# page's skin. Which page is shown is what counts here: a wizard presented upside down is found too,
-# and said.
-on_page() {
-    shot "$1"
-    convert "$skins/$2" -crop 200x60+330+20 +repage "$work/copy-skin.png"
-    local upright flipped
-    upright=$(band_diff "$shots/$1.png" 20 "")
-    flipped=$(band_diff "$shots/$1.png" 360 -flip)
-    awk -v d="$flipped" -v u="$upright" 'BEGIN { exit !(d < 0.02 && u >= 0.02) }' &&
-        echo "    note: $1 is drawn upside down"
-    awk -v d="$upright" -v f="$flipped" 'BEGIN { exit !(d < 0.02 || f < 0.02) }'
-}
-
 # start NAME [E-FOLDER]: a fresh prefix with disc 1 in D: (and a hard disk E:), setup.exe started
 # from it, up to the options page
 start() {
@@ -83,16 +55,6 @@ start() {
     click 280 127 2 # welcome: Install
     click 275 336 2 # licence: Accept
 }
-# type_folder PATH: replaces the folder box's text
-type_folder() {
-    click 277 161 0.5
-    xdotool key End
-    xdotool key --repeat 120 --delay 5 BackSpace
-    xdotool type --delay 30 "$1"
-    sleep 0.5
-}
-disc() { ln -sfn "$1" "$WINEPREFIX/dosdevices/d:"; }
-OK_X=281 OK_Y=327 YES_X=208 YES_Y=327 NO_X=359 NO_Y=327
 # Install on the options page, then OK on the virus-scanner notice.
 install() {
     click 275 187 2

@@ -18,57 +18,6 @@ entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brightvale'
 runonce='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Runonce'
 user=$(id -un)
 
-# box_answer TITLE KEY [SHOT]: waits for a visible window with the title, saves a screenshot, and
-# sends the key to it until it is gone; false when no box came or it would not go.
-box_answer() {
-    local w=
-    for _ in $(seq 150); do
-        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1)
-        [ -n "$w" ] && break
-        sleep 0.2
-    done
-    [ -z "$w" ] && return 1
-    sleep 0.5
-    [ -n "${3:-}" ] && import -window root "$3" 2>/dev/null
-    # Wine reuses the window for the next box: the same box is told by its size as well.
-    local size
-    size=$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')
-    for _ in $(seq 10); do
-        xdotool windowfocus "$w" 2>/dev/null
-        sleep 0.2
-        xdotool key "$2" 2>/dev/null
-        sleep 0.5
-        # Gone for good: Wine may unmap a box for a moment when the focus moves.
-        local seen=0
-        for _ in 1 2 3 4; do
-            xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$w" &&
-                [ "$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')" = "$size" ] &&
-                seen=1
-            sleep 0.3
-        done
-        [ "$seen" = 0 ] && return 0
-    done
-    return 1
-}
-
-# working_copy: waits until the uninstaller's copy in the temporary folder runs (the user's instance has
-# closed its question by then).
-working_copy() {
-    for _ in $(seq 100); do
-        ps -eo args | grep -q '[/]remove C:' && sleep 1 && return 0
-        sleep 0.2
-    done
-    ps -eo args | grep -a -e remove -e uninstall -e '\.tmp' | grep -v grep | sed 's/^/    process: /'
-    return 1
-}
-
-# wait_all: waits for every process of the prefix, at most 90 s (then they are ended, and it fails).
-wait_all() {
-    timeout 90 "$BV_WINESERVER" -w && return 0
-    "$BV_WINESERVER" -k 2>/dev/null
-    return 1
-}
-
 # A game folder as an installation leaves it, with a save game the player made.
 make_game() {
     own_profile

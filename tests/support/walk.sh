@@ -3,10 +3,24 @@
 # ($skins holds the rendered skins). Used by the e2e tests and the main job.
 X0=237
 Y0=164
-OK_X=281 OK_Y=327 YES_X=208 YES_Y=327
+OK_X=281 OK_Y=327 YES_X=208 YES_Y=327 NO_X=359 NO_Y=327
 click() { xdotool mousemove $((X0 + $1)) $((Y0 + $2)) click 1; sleep "${3:-1}"; }
 shot() { import -window root "$shots/$1.png" 2>/dev/null; }
 window() { xdotool search --onlyvisible --name 'Brightvale' 2>/dev/null | head -1; }
+# title: the installer window's title; host PATH: a path under the prefix's C: drive
+title() { xdotool getwindowname "$(window)" 2>/dev/null; }
+host() { echo "$WINEPREFIX/drive_c/$1"; }
+# listing DIR: every file with its checksum, relative, sorted
+listing() { (cd "$1" 2>/dev/null && find . -type f -exec md5sum {} + | sort -k2); }
+# type_folder PATH: replaces the text of the options page's folder box
+type_folder() {
+    click 277 161 0.5
+    xdotool key End
+    xdotool key --repeat 120 --delay 5 BackSpace
+    xdotool type --delay 30 "$1"
+    sleep 0.5
+}
+
 # own_profile: the prefix's profile folders that Wine links to the home folder (the desktop among them)
 # become folders of the prefix, so that shortcuts stay inside it
 own_profile() {
@@ -73,4 +87,55 @@ walk_install() {
     click 100 187 3
     shot 9-extras-question
     click $YES_X $YES_Y 2
+}
+
+# box_answer TITLE KEY [SHOT]: waits for a visible window with the title, saves a screenshot, and
+# sends the key to it until it is gone; false when no box came or it would not go.
+box_answer() {
+    local w=
+    for _ in $(seq 150); do
+        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1)
+        [ -n "$w" ] && break
+        sleep 0.2
+    done
+    [ -z "$w" ] && return 1
+    sleep 0.5
+    [ -n "${3:-}" ] && import -window root "$3" 2>/dev/null
+    # Wine reuses the window for the next box: the same box is told by its size as well.
+    local size
+    size=$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')
+    for _ in $(seq 10); do
+        xdotool windowfocus "$w" 2>/dev/null
+        sleep 0.2
+        xdotool key "$2" 2>/dev/null
+        sleep 0.5
+        # Gone for good: Wine may unmap a box for a moment when the focus moves.
+        local seen=0
+        for _ in 1 2 3 4; do
+            xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$w" &&
+                [ "$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')" = "$size" ] &&
+                seen=1
+            sleep 0.3
+        done
+        [ "$seen" = 0 ] && return 0
+    done
+    return 1
+}
+
+# working_copy: waits until the uninstaller's copy in the temporary folder runs (the user's instance has
+# closed its question by then).
+working_copy() {
+    for _ in $(seq 100); do
+        ps -eo args | grep -q '[/]remove C:' && sleep 1 && return 0
+        sleep 0.2
+    done
+    ps -eo args | grep -a -e remove -e uninstall -e '\.tmp' | grep -v grep | sed 's/^/    process: /'
+    return 1
+}
+
+# wait_all: waits for every process of the prefix, at most 90 s (then they are ended, and it fails).
+wait_all() {
+    timeout 90 "$BV_WINESERVER" -w && return 0
+    "$BV_WINESERVER" -k 2>/dev/null
+    return 1
 }
