@@ -1,5 +1,8 @@
 #include "pages/PageBuild.h"
 
+#include "platform/Os.h"
+#include "shell/CInstaller.h"
+
 guiButton* AddSelectButton(guiWidget& page, const char* image, const guiRect& r, guiCallback fn) {
     auto* button = new guiButton;
     button->rect = r;
@@ -24,4 +27,19 @@ guiMouseTracker* AddRowTracker(guiWidget& page, const guiRect& r, std::initializ
         tracker->AddItem(item);
     page.AddChild(tracker);
     return tracker;
+}
+
+int OnReadmeRow(guiWidget*) {
+    g_installer.OpenReadme();
+    return 0;
+}
+
+int OnHomepageRow(guiWidget*) {
+    g_installer.OpenHomepage();
+    return 0;
+}
+
+int OnExitRow(guiWidget*) {
+    os::PostQuit(0);
+    return 0;
 }

@@ -22,3 +22,8 @@ guiButton* AddSelectButton(guiWidget& page, const char* image, const guiRect& r,
 guiPicture* AddLabel(guiWidget& page, const char* image, const guiRect& r);
 // A row tracker over the items, in row order.
 guiMouseTracker* AddRowTracker(guiWidget& page, const guiRect& r, std::initializer_list<guiWidget*> items);
+
+// The rows the welcome and the maintenance pages share.
+int OnReadmeRow(guiWidget*);
+int OnHomepageRow(guiWidget*);
+int OnExitRow(guiWidget*);

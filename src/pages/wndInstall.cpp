@@ -2,24 +2,11 @@
 
 #include "gui/guiPainter.h"
 #include "pages/PageBuild.h"
-#include "platform/Os.h"
 #include "shell/CInstaller.h"
 
 namespace {
 int OnInstall(guiWidget*) {
     ShowPage(&g_installer.wndLicense);
-    return 0;
-}
-int OnReadme(guiWidget*) {
-    g_installer.OpenReadme();
-    return 0;
-}
-int OnHomepage(guiWidget*) {
-    g_installer.OpenHomepage();
-    return 0;
-}
-int OnExit(guiWidget*) {
-    os::PostQuit(0);
     return 0;
 }
 } // namespace
@@ -29,9 +16,9 @@ bool wndInstall::Create() {
     bool ok = AddPicture("back_install.tga");
     logo.Load("logoR.tga", false);
     installButton = AddSelectButton(*this, "text_select.tga", {0, 117, 560, 21}, OnInstall);
-    readmeButton = AddSelectButton(*this, "text_select.tga", {0, 137, 560, 21}, OnReadme);
-    homepageButton = AddSelectButton(*this, "text_select.tga", {0, 157, 560, 21}, OnHomepage);
-    exitButton = AddSelectButton(*this, "text_select.tga", {0, 177, 560, 21}, OnExit);
+    readmeButton = AddSelectButton(*this, "text_select.tga", {0, 137, 560, 21}, OnReadmeRow);
+    homepageButton = AddSelectButton(*this, "text_select.tga", {0, 157, 560, 21}, OnHomepageRow);
+    exitButton = AddSelectButton(*this, "text_select.tga", {0, 177, 560, 21}, OnExitRow);
     rows =
         AddRowTracker(*this, {0, 117, 560, 101}, {installButton, readmeButton, homepageButton, exitButton});
     label = AddLabel(*this, "text_install.tga", {0, 121, 560, 80});

@@ -1,7 +1,6 @@
 #include "pages/wndPlay.h"
 
 #include "pages/PageBuild.h"
-#include "platform/Os.h"
 #include "shell/CInstaller.h"
 
 namespace {
@@ -9,20 +8,8 @@ int OnPlay(guiWidget*) {
     g_installer.RunGame();
     return 0;
 }
-int OnReadme(guiWidget*) {
-    g_installer.OpenReadme();
-    return 0;
-}
-int OnHomepage(guiWidget*) {
-    g_installer.OpenHomepage();
-    return 0;
-}
 int OnUninstall(guiWidget*) {
     g_installer.RunUninstaller();
-    return 0;
-}
-int OnExit(guiWidget*) {
-    os::PostQuit(0);
     return 0;
 }
 } // namespace
@@ -31,10 +18,10 @@ bool wndPlay::Create() {
     if (!BeginCreate(*this)) return false;
     bool ok = AddPicture("back_play.tga");
     playButton = AddSelectButton(*this, "text_select.tga", {0, 117, 550, 21}, OnPlay);
-    readmeButton = AddSelectButton(*this, "text_select.tga", {0, 137, 550, 21}, OnReadme);
-    homepageButton = AddSelectButton(*this, "text_select.tga", {0, 157, 550, 21}, OnHomepage);
+    readmeButton = AddSelectButton(*this, "text_select.tga", {0, 137, 550, 21}, OnReadmeRow);
+    homepageButton = AddSelectButton(*this, "text_select.tga", {0, 157, 550, 21}, OnHomepageRow);
     uninstallButton = AddSelectButton(*this, "text_select.tga", {0, 177, 550, 21}, OnUninstall);
-    exitButton = AddSelectButton(*this, "text_select.tga", {0, 197, 550, 21}, OnExit);
+    exitButton = AddSelectButton(*this, "text_select.tga", {0, 197, 550, 21}, OnExitRow);
     rows = AddRowTracker(*this, {0, 117, 560, 100},
                          {playButton, readmeButton, homepageButton, uninstallButton, exitButton});
     guiDialog::Create();
