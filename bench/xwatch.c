@@ -12,9 +12,9 @@
  * (0-255): match ends at or below it, differ above it. Prints "T_SEEN T_BEFORE POLLS": the
  * CLOCK_MONOTONIC_RAW seconds of the first poll that saw the condition and of the poll before it.
  * Exit status 1 on timeout, 2 on bad use. `now` prints the clock, which is also the one Wine's
- * +timestamp trace uses (in whole milliseconds), so traces and polls can be set side by side. `clear` paints the
- * root window black: with no window manager a closed window's last picture stays on screen, and it
- * must not pass for the next program's first frame. */
+ * +timestamp trace uses (in whole milliseconds), so traces and polls can be set side by side. `clear` paints
+ * the root window black: with no window manager a closed window's last picture stays on screen, and it must
+ * not pass for the next program's first frame. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stdio.h>
@@ -45,12 +45,15 @@ static int grab(Display* d, Window root, int x, int y, int w, int h, unsigned ch
 
 static double meandiff(const unsigned char* a, const unsigned char* b, size_t n) {
     unsigned long long sum = 0;
-    for (size_t i = 0; i < n; ++i) sum += (unsigned)abs((int)a[i] - (int)b[i]);
+    for (size_t i = 0; i < n; ++i)
+        sum += (unsigned)abs((int)a[i] - (int)b[i]);
     return (double)sum / (double)n;
 }
 
 static int usage(void) {
-    fprintf(stderr, "usage: xwatch match|differ X Y W H REF.rgb|- LIMIT TIMEOUT_S INTERVAL_MS, or xwatch now|clear\n");
+    fprintf(
+        stderr,
+        "usage: xwatch match|differ X Y W H REF.rgb|- LIMIT TIMEOUT_S INTERVAL_MS, or xwatch now|clear\n");
     return 2;
 }
 
