@@ -299,5 +299,5 @@ echo "xcopy: $xcopy s (spread $xcopy_spread): wine64 xcopy /E /I /Q /Y P:\\game 
 echo "setup_vs_nsis: $setup_vs_nsis (goal below 1.0: $(verdict "$setup_vs_nsis" 1.0 "<"))"
 echo "setup_vs_xcopy: $setup_vs_xcopy (goal at most 2.0: $(verdict "$setup_vs_xcopy" 2.0 "<="))"
 echo "first_frame: $first s (spread $first_spread): from starting D:\\setup.exe (it relaunches itself from the temporary folder) to the welcome page's subtitle on screen, polled every 2 ms (goal at most 1 s: $(verdict "$first" 1.0 "<="))"
-echo "first_frame_call: $first_trace s (spread $first_trace_spread): to its first StretchDIBits of the wizard in Wine's +timestamp trace (1 ms steps)"
+echo "first_frame_call: $first_trace s (spread $first_trace_spread): to its first StretchDIBits of the wizard in Wine's +timestamp trace (1 ms steps); the first window of the prefix, so Wine starts its desktop process in this time too"
 echo "idle_fps: $fps_best frames/s (spread $fps_spread): StretchDIBits of the wizard in Wine's +bitmap trace over 5 s of the idle welcome page"
