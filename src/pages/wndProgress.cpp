@@ -66,6 +66,11 @@ void wndProgress::UpdateTitle(bool updatePass) {
 
 void wndProgress::SetProgress(float fraction) {
     progress = fraction;
+    // While the window is active its own thread sets the title on every update pass. Set from the
+    // worker, the title waits for that thread once a block: under Wine that was a third of the copy's
+    // time. The complete (plain) title is set here all the same: the quality page may replace this
+    // page before another pass runs.
+    if (g_installer.windowActive && fraction < 1.0f && std::this_thread::get_id() != g_windowThread) return;
     UpdateTitle(false);
 }
 

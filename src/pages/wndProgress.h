@@ -14,7 +14,9 @@ class wndProgress : public guiDialog, public IProgressView {
   public:
     wndProgress();
     bool Create() override;
-    // The engine's progress, 0 to 1; from the worker thread too.
+    // The engine's progress, 0 to 1; from the worker thread too. The title follows at once on the
+    // window's thread, when the window is inactive and when the copy is complete; otherwise at the
+    // window's next update pass.
     void SetProgress(float fraction) override;
     void ResetProgress();
     bool Update() override;

@@ -78,7 +78,7 @@ class CInstaller {
     os::Window hwnd = nullptr;
     os::Rect workArea;
     guiRect dialogRect;
-    bool windowActive = true;
+    std::atomic<bool> windowActive{true}; // read by the worker too
     void* hInstance = nullptr;
     bool createIcons = true;
     bool keyDown = false;
