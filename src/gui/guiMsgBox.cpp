@@ -84,7 +84,8 @@ int guiMsgBox::Show(const char* text, const char* caption) {
         if (g_active) {
             UpdateAll();
             DrawAll();
-            os::Sleep(100);
+            // About ten frames a second while a box waits, but a click is taken as it comes.
+            os::WaitForInput(100);
         } else {
             os::Sleep(10); // minimised: keep waiting without drawing, and without spinning a core
         }

@@ -220,6 +220,8 @@ enum class Pump { None, Dispatched, Quit };
 // Takes one waiting message of this thread: WM_QUIT is reported, anything else translated and dispatched.
 Pump PumpMessage();
 void WaitForMessage(); // returns when a message is waiting
+// Sleeps up to ms, waking early when input for this thread's windows arrives.
+void WaitForInput(std::uint32_t ms);
 bool TopWindowExists(const char* className, const char* title);
 Handle ClientDC(Window window); // GetDC; released with ReleaseWindowDC
 // Fills the rectangles (right and bottom exclusive) with one solid brush of the colour.

@@ -518,6 +518,11 @@ Pump PumpMessage() {
     return Pump::Dispatched;
 }
 
+void WaitForInput(std::uint32_t ms) {
+    // The double's input is scripted: waiting for it is a plain sleep.
+    Sleep(ms);
+}
+
 void WaitForMessage() {
     State& d = Double();
     ++d.waits;

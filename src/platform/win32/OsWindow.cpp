@@ -66,6 +66,10 @@ void WaitForMessage() {
     WaitMessage();
 }
 
+void WaitForInput(std::uint32_t ms) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+}
+
 bool TopWindowExists(const char* className, const char* title) {
     return FindWindowA(className, title) != nullptr;
 }
