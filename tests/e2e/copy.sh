@@ -12,8 +12,8 @@ shots=${BV_SHOTS:-$work/copy-shots}
 bin=$top/build/win64/bin
 discs=$top/build/discs
 skins=$top/build/sample/media/Media
-[ -f "$discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/copy-discs.log" 2>&1
 mkdir -p "$work" "$shots"
+[ -f "$discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/copy-discs.log" 2>&1
 wine_template "$work/template"
 bv_display || exit 1
 small=$work/copy-tmpfs

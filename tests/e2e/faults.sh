@@ -13,8 +13,8 @@ shots=${BV_SHOTS:-$work/faults-shots}
 bin=$top/build/win64/bin
 native=$top/build/native/bin
 skins=$top/build/sample/media/Media
-[ -f "$top/build/discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/faults-discs.log" 2>&1
 mkdir -p "$work" "$shots"
+[ -f "$top/build/discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/faults-discs.log" 2>&1
 wine_template "$work/template"
 bv_display || exit 1
 small=$work/faults-tmpfs
