@@ -239,9 +239,11 @@ for r in $(seq "$rounds"); do
     # The notice covers a patch of plain background right of the desktop-icon check box. The mouse
     # waits on its OK while the checks run; the time the notice stands until the click is ours, not
     # the program's, and is left out.
+    # The watch starts after the settling, which may take longer than its time-out on a busy machine.
+    settle "$disc1"/*.rar
     "$xwatch" differ 600 410 40 20 - 40 10 2 >"$bench/notice.t" &
     watcher=$!
-    settle "$disc1"/*.rar
+    sleep 0.2 # its first picture of the patch, before the click
     xdotool mousemove $((X0 + 275)) $((Y0 + 187))
     t0=$(now)
     xdotool click 1

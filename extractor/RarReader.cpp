@@ -429,9 +429,11 @@ int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_
             std::uint8_t* b = ring.data() + (i % CrcHelper::kRing) * bufferSize;
             std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
             // A batch in hand is waited for before leaving: it reads the ring.
+            // The archive was whole when its header was read: now it cannot be read (a disc taken
+            // out, a file cut short meanwhile).
             if (!src.ReadAt(at, b, n)) {
                 if (busy) helper->Wait();
-                return kBadData;
+                return kERead;
             }
             if (!sink(b, n)) {
                 if (busy) helper->Wait();
@@ -456,7 +458,7 @@ int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_
     }
     while (left > 0) {
         std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
-        if (!src.ReadAt(at, buffer, n)) return kBadData;
+        if (!src.ReadAt(at, buffer, n)) return kERead;
         crc = Crc32(crc, buffer, n);
         if (!sink(buffer, n)) return kUnknown;
         at += n;

@@ -38,8 +38,10 @@ void CopyIntoGame(const char* from, const std::string& to) {
 
 // The progress bar full while the steps run.
 void ShowFinishing() {
-    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    // Outside the toolkit's lock: from the worker, the title waits for the window's thread, which may
+    // be waiting for that lock.
     g_installer.wndProgress.SetProgress(1.0f);
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
     DrawAll();
     UpdateAll();
 }

@@ -35,12 +35,13 @@ disc() { ln -sfn "$1" "$WINEPREFIX/dosdevices/d:"; }
 # (below the game's name, which the pages share) as its skin has it. The skins are stored bottom-up:
 # -auto-orient reads them the way they are shown. The bands of two pages differ by 0.13 or more.
 on_page() {
+    rm -f "$shots/$1.png" "$shots/.skin.png" "$shots/.band.png"
     shot "$1"
-    convert "$skins/$2" -auto-orient -crop 200x20+200+80 +repage "$shots/.skin.png"
-    convert "$shots/$1.png" -crop 200x20+$((X0 + 200))+$((Y0 + 80)) +repage "$shots/.band.png"
+    convert "$skins/$2" -auto-orient -crop 200x20+200+80 +repage "$shots/.skin.png" &&
+        convert "$shots/$1.png" -crop 200x20+$((X0 + 200))+$((Y0 + 80)) +repage "$shots/.band.png" || return 1
     local d
-    d=$(compare -metric RMSE "$shots/.band.png" "$shots/.skin.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
-    awk -v d="$d" 'BEGIN { exit !(d < 0.02) }'
+    d=$(compare -metric RMSE "$shots/.band.png" "$shots/.skin.png" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\))$/\1/p')
+    [ -n "$d" ] && awk -v d="$d" 'BEGIN { exit !(d + 0 < 0.02) }'
 }
 # wait_window: until the installer's window shows (and a few seconds for its first frames)
 wait_window() {

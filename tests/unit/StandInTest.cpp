@@ -106,6 +106,31 @@ class StandInLibrary : public World {
     StandIn lib;
 };
 
+TEST(StandInReader, DataThatCanNoLongerBeReadIsAReadError) {
+    // Whole when its header was read, unreadable from the middle of its data on: a disc taken out of
+    // the drive. Both sizes: the small one is read in one go, the large one through the ring of buffers.
+    struct GoneSource : MemorySource {
+        using MemorySource::MemorySource;
+        std::uint64_t readable = ~std::uint64_t(0);
+        bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
+            return offset + length <= readable && MemorySource::ReadAt(offset, buffer, length);
+        }
+    };
+    for (std::size_t size : {std::size_t(300), std::size_t(8) << 20}) {
+        GoneSource src(Main4() + File4("a.bin", std::string(size, 'x')) + End4());
+        rar::Reader reader(src);
+        ASSERT_EQ(reader.Open(), kSuccess);
+        rar::Member m;
+        ASSERT_EQ(reader.Next(&m), kSuccess);
+        src.readable = src.data.size() - size / 2;
+        std::vector<std::uint8_t> buffer(1 << 16);
+        EXPECT_EQ(reader.ReadData(m, [](const std::uint8_t*, std::size_t) { return true; }, buffer.data(),
+                                  buffer.size()),
+                  kERead)
+            << size;
+    }
+}
+
 TEST_F(StandInLibrary, ExportsTheDocumentedEntryPoints) {
     for (const char* name : {"RAROpenArchive", "RARCloseArchive", "RARReadHeader", "RARProcessFile",
                              "RARSetChangeVolProc", "RARSetProcessDataProc", "RARSetPassword"})
