@@ -133,14 +133,6 @@ band() {
     echo "${out%% *}"
 }
 click_at() { xdotool mousemove $((X0 + $1)) $((Y0 + $2)) click 1; }
-# setup_pids: the Unix processes of setup.exe and its relaunched copy in this prefix
-setup_pids() {
-    local p
-    for p in /proc/[0-9]*; do
-        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-        { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qiE 'setup\.exe|\$\$\$[^ ]*\.tmp' && basename "$p"
-    done
-}
 # sizes DIR / sums DIR: what an installation left, to compare with the payload
 sizes() { (cd "$1" && find . -type f -printf '%P %s\n' | sort); }
 sums() { (cd "$1" && find . -type f -exec md5sum {} + | sort -k2); }
@@ -198,7 +190,7 @@ for r in $(seq "$rounds"); do
     read -r t0 seen < <(first_frame "$bench/trace.log" "-all,+timestamp,+bitmap")
     [ -n "${seen:-}" ] || die "the welcome page did not come up"
     sleep 7
-    for p in $(setup_pids); do kill "$p" 2>/dev/null; done
+    for p in $(wine_pids 'setup\.exe|\$\$\$[^ ]*\.tmp'); do kill "$p" 2>/dev/null; done
     sleep 1
     first_call=$(awk -F: '/nulldrv_StretchDIBits 237 164 550 440 / { print $1; exit }' "$bench/trace.log")
     T_FIRST_TRACE[r]=$(sub "$first_call" "$t0")

@@ -213,8 +213,6 @@ void CInstallJournal::Commit() {
     for (const Record& r : records)
         if (r.kind == Record::Replaced) os::FileDelete(r.kept.c_str());
     if (!keptFolder.empty()) os::RemoveDir(keptFolder.c_str());
-    records.clear();
-    created.clear();
+    Clear();
     madeFolders.clear();
-    keptFolder.clear();
 }

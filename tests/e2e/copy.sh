@@ -61,10 +61,6 @@ install() {
     shot "$1-notice"
     click $OK_X $OK_Y 1.5
 }
-finish() {
-    "$BV_WINESERVER" -k 2>/dev/null
-    "$BV_WINESERVER" -w 2>/dev/null
-}
 
 echo "the whole copy with the change to disc 2"
 start whole
@@ -83,7 +79,7 @@ shot quality
 expect_eq "at the end of the copy the title is the plain one" "$(title)" "Brightvale Installation"
 expect_eq "every file of both discs is in the typed folder" "$(listing "$(host Games/Typed)")" "$(listing "$reference")"
 expect_true "nothing kept aside is left" test -z "$(ls -d "$(host Games/Typed)"/~setup-kept* 2>/dev/null)"
-finish
+wine_end
 
 echo "Cancel answered Yes during the copy"
 start cancel
@@ -101,7 +97,7 @@ click $YES_X $YES_Y 3
 expect_true "the welcome page returns" on_page cancel-welcome back_install.tga
 expect_eq "the target folder is exactly as it was" "$(listing "$(host Games/Kept)")" "$before"
 expect_true "with no folder of the installation left" test -z "$(cd "$(host Games/Kept)" && find . -mindepth 1 -type d)"
-finish
+wine_end
 
 echo "Cancel answered No during the copy"
 start resume
@@ -115,7 +111,7 @@ disc "$disc2"
 sleep 2
 click $YES_X $YES_Y 4
 expect_eq "every byte is in place" "$(listing "$(host Games/Resumed)")" "$(listing "$reference")"
-finish
+wine_end
 
 echo "a target drive too small for the game"
 mkdir -p "$small"
@@ -128,7 +124,7 @@ click $OK_X $OK_Y 1.5
 expect_true "the options page stays" on_page small-options back_options.tga
 expect_true "no copy started (title $(title))" test -z "$(grep -E '%\)$' <<<"$(title)")"
 expect_eq "nothing is unpacked on the small drive" "$(find "$small" -type f | wc -l)" 0
-finish
+wine_end
 
 echo "screenshots in $shots"
 summary e2e-copy

@@ -83,10 +83,6 @@ install() {
     click 275 187 2
     click $OK_X $OK_Y 0
 }
-finish() {
-    "$BV_WINESERVER" -k 2>/dev/null
-    "$BV_WINESERVER" -w 2>/dev/null
-}
 # message_seen TEXT: within 60 s the installer shows a message starting with TEXT (a fixed string)
 message_seen() {
     for _ in $(seq 300); do
@@ -100,7 +96,7 @@ messages() { grep -a 'OutputDebugStringA "message: ' "$log" | sed 's/.*"message:
 # it) has its first bytes, so that a fault can be made in the middle of its package; true when it was caught
 # there. The member is written in a blink: the watch starts before the click that starts the copy.
 hold_in() {
-    held=$(installer_pid)
+    held=$(wine_pids '-CDPath' | head -1)
     rm -f "$work/faults-held"
     (
         end=$((SECONDS + 60))
@@ -119,14 +115,6 @@ hold_in() {
     # Stopped, and the member neither empty nor whole, nor growing while stopped.
     [ "$state" = T ] && [ "$size" != none ] && [ "$size" -gt 0 ] && [ "$size" -lt $((pad_mib << 20)) ] &&
         [ "$(stat -c %s "$1")" = "$size" ]
-}
-# installer_pid: the relaunched setup program of this prefix
-installer_pid() {
-    local p
-    for p in /proc/[0-9]*; do
-        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-        { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -q -- '-CDPath' && basename "$p" && return
-    done
 }
 release() { kill -CONT "$held"; }
 # player_files FOLDER: what a player keeps in the target folder before installing: notes of his own
@@ -161,7 +149,7 @@ disc_away() {
     release
     expect_true "the read error is shown for the package's member" message_seen 'Unpack error: 18 (File: pad'
     after_failure away "$target" "$before"
-    finish
+    wine_end
 }
 
 drive_full() {
@@ -185,7 +173,7 @@ drive_full() {
     expect_true "the write error is shown for the package's member" message_seen 'Unpack error: 19 (File: pad'
     after_failure full "$small/Brightvale" "$before"
     rm -f "$small/filler"
-    finish
+    wine_end
     umount "$small"
 }
 
@@ -200,7 +188,7 @@ ended_and_restarted() {
     insert=$(tr -d '\r' <"$disc1/Media/strings.txt" | awk -F'\t' '$1 == "INSERT_DISK" { print $2 }')
     expect_true "disc 1 is unpacked and disc 2 asked for" message_seen "$insert"
     shot killed-disc-question
-    finish
+    wine_end
     expect_true "the first disc's files are in the game folder" test -f "$game/readme.txt"
     WINEDEBUG=-all "$BV_WINE" 'D:\setup.exe' >"$work/faults-killed-again.log" 2>&1 &
     wait_window
@@ -217,7 +205,7 @@ ended_and_restarted() {
     expect_eq "the game folder is gone, nothing of either attempt left" "$(find "$game" 2>/dev/null)" ""
     expect_eq "InstallDir is gone" "$(wine_reg_value "$product" InstallDir)" ""
     expect_eq "the uninstall entry is gone" "$(wine_reg_value "$entry" DisplayName)" ""
-    finish
+    wine_end
 }
 
 session_end() {
@@ -237,7 +225,7 @@ session_end() {
     expect_eq "only the first slot is marked done" "$(od -An -tx1 -N2 "$game/addinstf.bin" | tr -d ' \n')" "0100"
     started_after=$(awk '/CreateProcessInternalW app \(null\) cmdline/ { if (seen) print; if (/end_session/) seen = 1 }' "$log")
     expect_eq "nothing was started after it, setup.exe neither" "$started_after" ""
-    finish
+    wine_end
 }
 
 hostile_packages() {
@@ -276,7 +264,7 @@ hostile_packages() {
         after_failure "hostile-$kind" "$target" "$before"
         [ $kind = parent ] &&
             expect_eq "nothing is written outside the target" "$(find "$WINEPREFIX/drive_c" -name 'x.txt')" ""
-        finish
+        wine_end
     done
 }
 

@@ -133,8 +133,7 @@ expect_eq "the additional program ran once" \
 expect_eq "every additional slot is done" "$(od -An -tx1 "$game/addinstf.bin" | tr -d ' \n')" "$(printf '01%.0s' $(seq 16))"
 
 echo "the RunOnce phase runs the remaining slots only"
-"$BV_WINESERVER" -k 2>/dev/null
-"$BV_WINESERVER" -w 2>/dev/null
+wine_end
 "$BV_WINE" 'D:\setup.exe' -AdditionalInstall >"$work/finish-runonce1.log" 2>&1
 wait_all
 expect_eq "with every slot done nothing runs" \
@@ -147,8 +146,7 @@ expect_eq "the remaining slot ran" \
     "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x2"
 
 echo "Play"
-"$BV_WINESERVER" -k 2>/dev/null
-"$BV_WINESERVER" -w 2>/dev/null
+wine_end
 "$BV_WINE" 'D:\setup.exe' >"$work/finish-play.log" 2>&1 &
 wait_window
 expect_true "the maintenance page" on_page 13-maintenance back_play.tga
@@ -163,8 +161,7 @@ expect_true "the sample game runs" test -n "$engine"
 shot 14-game
 sleep 2
 expect_true "the installer has ended" bash -c "! ps -eo args | grep -a -e '-CDPath' | grep -qv grep"
-"$BV_WINESERVER" -k 2>/dev/null
-"$BV_WINESERVER" -w 2>/dev/null
+wine_end
 
 echo "Uninstall from the maintenance page"
 mkdir -p "$game/saves"

@@ -42,6 +42,21 @@ wine_reg_value() {
 wine_temp_dir() { echo "$WINEPREFIX/drive_c/users/$(id -un)/Temp"; }
 
 wine_stop() { [ -n "${WINEPREFIX:-}" ] && "$BV_WINESERVER" -k 2>/dev/null; true; }
+# wine_end: ends every process of the prefix and waits until they are gone
+wine_end() {
+    "$BV_WINESERVER" -k 2>/dev/null
+    "$BV_WINESERVER" -w 2>/dev/null
+}
+
+# wine_pids PATTERN: the Unix processes of this prefix whose command line matches the extended
+# regular expression (without regard to case)
+wine_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+        { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qiE -e "$1" && basename "$p"
+    done
+}
 
 # An X display for programs that show windows: the user's when there is one, else Xvfb.
 bv_display() {
