@@ -28,9 +28,21 @@ new_world() {
 }
 
 # start_setup: the relaunched instance started directly, so that its exit code is ours to read.
+# Its messages go to a log, so that a failed start says why. Each start gets a prefix with nothing
+# left running: a start while the last one's desktop and services wind down is not what a player sees.
+starts=0
 start_setup() {
-    "$BV_WINE" 'D:\setup.exe' -CDPath D: >/dev/null 2>&1 &
+    wine_end
+    starts=$((starts + 1))
+    WINEDEBUG=+debugstr "$BV_WINE" 'D:\setup.exe' -CDPath D: >/dev/null 2>"$work/window-setup-$starts.log" &
     SETUP=$!
+}
+# started: the installer's window is up and the installer still runs; otherwise its log is shown
+started() {
+    if [ -n "$(wait_window 'Brightvale Setup')" ] && sleep 1 && kill -0 "$SETUP" 2>/dev/null; then return 0; fi
+    echo "    the installer did not come up; its log:"
+    sed 's/^/    | /' "$work/window-setup-$starts.log" | tail -20
+    return 1
 }
 
 # wait_window NAME: the id of a visible window of that exact title, waiting up to 20 s.
@@ -143,20 +155,22 @@ SETUP=
 echo "minimising stops drawing"
 cp "$bin/window_ctl.exe" "$work/window-main/drive_c/window_ctl.exe"
 start_setup
-wait_window 'Brightvale Setup' >/dev/null
-sleep 2
+expect_true "the installer starts again" started
+sleep 1
 cpu() { awk '{ print $14 + $15 }' "/proc/$SETUP/stat"; }
-c0=$(cpu); sleep 2; c1=$(cpu)
+# Ticks are hundredths of a second of CPU time over 3 s. A loop that draws takes a good share of a core
+# (about 65 % here, far less on a busy machine); one that waits takes none.
+c0=$(cpu); sleep 3; c1=$(cpu)
 "$BV_WINE" 'C:\window_ctl.exe' minimize >/dev/null 2>&1
 sleep 1
-c2=$(cpu); sleep 2; c3=$(cpu)
+c2=$(cpu); sleep 3; c3=$(cpu)
 "$BV_WINE" 'C:\window_ctl.exe' restore >/dev/null 2>&1
-sleep 1
-c4=$(cpu); sleep 2; c5=$(cpu)
-echo "    CPU ticks in 2 s: active $((c1 - c0)), minimised $((c3 - c2)), restored $((c5 - c4))"
-expect_true "active, the loop draws without pause" test $((c1 - c0)) -ge 50
+sleep 1.5
+c4=$(cpu); sleep 3; c5=$(cpu)
+echo "    CPU ticks in 3 s: active $((c1 - c0)), minimised $((c3 - c2)), restored $((c5 - c4))"
+expect_true "active, the loop draws without pause" test $((c1 - c0)) -ge 40
 expect_true "minimised, it neither draws nor spins" test $((c3 - c2)) -le 10
-expect_true "restored, it draws again" test $((c5 - c4)) -ge 50
+expect_true "restored, it draws again" test $((c5 - c4)) -ge 40
 
 echo "the game's engine window ends the installer"
 cp "$bin/Brightvale.exe" "$work/window-main/drive_c/Brightvale.exe"
