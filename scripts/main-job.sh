@@ -34,7 +34,8 @@ say() {
 }
 
 echo "running D:\\setup.exe under Wine (prefix $WINEPREFIX), walking a whole installation"
-WINEDEBUG=-all,+process "$BV_WINE" 'D:\setup.exe' >"$work/setup.log" 2>&1 &
+walk_log=$work/setup.log
+WINEDEBUG=-all,+process,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
 walk_install say
 say "the maintenance page, after the setup program started anew" wait_page 10-maintenance back_play.tga
 product='HKCU\SOFTWARE\Orelwick\Brightvale'

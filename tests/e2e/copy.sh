@@ -41,6 +41,7 @@ find "$reference" -depth -name '*[! -~]*' | while read -r f; do
     mv "$f" "$(dirname "$f")/$(basename "$f" | iconv -f CP437 -t UTF-8)"
 done
 main=$(awk -F'\t' '$1 == "MAIN_EXECUTABLE" { print $2 }' "$disc1/Media/strings.txt" | tr -d '\r')
+insert=$(text_of INSERT_DISK)
 cp "$disc1/$main" "$reference/$main"
 
 # start NAME [E-FOLDER]: a fresh prefix with disc 1 in D: (and a hard disk E:), setup.exe started
@@ -49,8 +50,9 @@ start() {
     wine_prefix "$work/template" "$work/copy-$1"
     [ -n "${2:-}" ] && wine_drive e "$2" hd
     wine_drive d "$disc1" cdrom
-    "$BV_WINE" 'D:\setup.exe' >"$work/copy-$1.log" 2>&1 &
-    for _ in $(seq 100); do [ -n "$(window)" ] && break; sleep 0.2; done
+    walk_log=$work/copy-$1.log
+    WINEDEBUG=-all,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+    for _ in $(seq 300); do [ -n "$(window)" ] && break; sleep 0.2; done
     sleep 3
     click 280 127 2 # welcome: Install
     click 275 336 2 # licence: Accept
@@ -71,11 +73,12 @@ install whole
 expect_true "the progress page is shown" on_page progress back_progress.tga
 t=$(title)
 expect_true "the window title carries the percentage ($t)" grep -qE ' - \( ?[0-9]+\.[0-9]%\)$' <<<"$t"
-sleep 4
+expect_true "disc 2 is asked for" message_seen "$insert"
+sleep 1
 shot disc-question
 disc "$disc2"
-click $YES_X $YES_Y 4
-shot quality
+click $YES_X $YES_Y 0.5
+expect_true "the quality page follows" wait_page quality back_quality.tga
 expect_eq "at the end of the copy the title is the plain one" "$(title)" "Brightvale Installation"
 expect_eq "every file of both discs is in the typed folder" "$(listing "$(host Games/Typed)")" "$(listing "$reference")"
 expect_true "nothing kept aside is left" test -z "$(ls -d "$(host Games/Typed)"/~setup-kept* 2>/dev/null)"
@@ -89,7 +92,7 @@ echo "an older readme" >"$(host Games/Kept/readme.txt)"
 before=$(listing "$(host Games/Kept)")
 type_folder 'C:\Games\Kept'
 install cancel
-sleep 4 # the disc question
+message_seen "$insert" && sleep 1
 click $YES_X $YES_Y 1 # Yes with disc 1 still in: the worker waits three seconds before asking again
 click 275 357 1       # Cancel
 shot cancel-question
@@ -103,13 +106,14 @@ echo "Cancel answered No during the copy"
 start resume
 type_folder 'C:\Games\Resumed'
 install resume
-sleep 4
+message_seen "$insert" && sleep 1
 click $YES_X $YES_Y 1
 click 275 357 1
 click $NO_X $NO_Y 1 # No: the disc question comes again
 disc "$disc2"
-sleep 2
-click $YES_X $YES_Y 4
+message_seen "$insert" 2 && sleep 1
+click $YES_X $YES_Y 0.5
+wait_page resume-quality back_quality.tga
 expect_eq "every byte is in place" "$(listing "$(host Games/Resumed)")" "$(listing "$reference")"
 wine_end
 

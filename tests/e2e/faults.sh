@@ -70,6 +70,7 @@ start() {
     [ -n "${3:-}" ] && wine_drive e "$3" hd
     wine_drive d "$2" cdrom
     log=$work/faults-$1.log
+    walk_log=$log
     WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$log" 2>&1 &
     wait_window
 }
@@ -82,14 +83,6 @@ to_options() {
 install() {
     click 275 187 2
     click $OK_X $OK_Y 0
-}
-# message_seen TEXT: within 60 s the installer shows a message starting with TEXT (a fixed string)
-message_seen() {
-    for _ in $(seq 300); do
-        grep -aF "OutputDebugStringA \"message: $1" "$log" >/dev/null && return 0
-        sleep 0.2
-    done
-    return 1
 }
 messages() { grep -a 'OutputDebugStringA "message: ' "$log" | sed 's/.*"message: //; s/\\n"$//'; }
 # hold_in FILE: installs, and freezes the installer as soon as FILE (a large member, as the host sees
@@ -185,12 +178,13 @@ ended_and_restarted() {
     game="$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale"
     to_options
     install
-    insert=$(tr -d '\r' <"$disc1/Media/strings.txt" | awk -F'\t' '$1 == "INSERT_DISK" { print $2 }')
+    insert=$(text_of INSERT_DISK)
     expect_true "disc 1 is unpacked and disc 2 asked for" message_seen "$insert"
     shot killed-disc-question
     wine_end
     expect_true "the first disc's files are in the game folder" test -f "$game/readme.txt"
-    WINEDEBUG=-all "$BV_WINE" 'D:\setup.exe' >"$work/faults-killed-again.log" 2>&1 &
+    walk_log=$work/faults-killed-again.log
+    WINEDEBUG=-all,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
     wait_window
     expect_true "the next start offers a fresh installation" on_page killed-welcome back_install.tga
     walk_install expect_true

@@ -45,6 +45,7 @@ make_game() {
     "$BV_WINE" reg add "$entry" /v DisplayName /t REG_SZ /d 'Brightvale' /f >/dev/null 2>&1
     "$BV_WINE" reg add "$entry" /v UninstallString /t REG_SZ /d 'C:\Games\Brightvale\uninstall.exe' /f >/dev/null 2>&1
     "$BV_WINE" reg add "$runonce" /v __OrelwickAdditionalInstallation__ /t REG_SZ /d '"D:\setup.exe" -AdditionalInstall' /f >/dev/null 2>&1
+    wine_end # the uninstaller starts on a prefix with nothing winding down
 }
 
 echo "uninstall.exe on a hand-made installation"
@@ -107,7 +108,8 @@ wine_prefix "$work/template" "$work/finish-walk"
 own_profile
 game="$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale"
 wine_drive d "$disc1" cdrom
-"$BV_WINE" 'D:\setup.exe' >"$work/finish-walk.log" 2>&1 &
+walk_log=$work/finish-walk.log
+WINEDEBUG=-all,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
 walk_install expect_true
 expect_true "comes back up on the maintenance page" wait_page 10-maintenance back_play.tga
 expect_eq "InstallDir" "$(wine_reg_value "$product" InstallDir)" 'C:\Program Files\Orelwick\Brightvale'

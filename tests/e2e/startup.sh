@@ -26,13 +26,20 @@ new_world() {
 }
 
 # run_setup LOG ARGS...: runs D:\setup.exe and prints its exit code; the relaunched copy it may have
-# started (which opens the wizard and waits) is ended with the prefix.
+# started (which opens the wizard and waits) is ended with the prefix, once it has marked itself for
+# deletion at the restart.
 run_setup() {
     local log=$1
     shift
     WINEDEBUG=-all,+process "$BV_WINE" 'D:\setup.exe' "$@" >"$log" 2>&1
     local rc=$?
-    sleep 2
+    if grep -q 'CreateProcessInternalW.*-CDPath' "$log"; then
+        for _ in $(seq 60); do
+            "$BV_WINE" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+                /v PendingFileRenameOperations 2>/dev/null | grep -qi 'unrar\.dll' && break
+            sleep 1
+        done
+    fi
     "$BV_WINESERVER" -k 2>/dev/null
     "$BV_WINESERVER" -w
     echo "$rc"
@@ -62,9 +69,10 @@ echo "second instance while the mutex is held"
 new_world second
 touch "$disc/cd1"
 cp "$bin/hold_mutex.exe" "$disc/"
-"$BV_WINE" 'D:\hold_mutex.exe' 8000 >/dev/null 2>&1 &
+"$BV_WINE" 'D:\hold_mutex.exe' 60000 >"$work/e2e-holder.log" 2>&1 &
 holder=$!
-sleep 2
+for _ in $(seq 300); do grep -q '^held' "$work/e2e-holder.log" && break; sleep 0.2; done
+expect_true "the mutex is held by another program" grep -q '^held' "$work/e2e-holder.log"
 rc=$(WINEDEBUG=-all "$BV_WINE" 'D:\setup.exe'; echo $?)
 expect_eq "ends with 0" "$rc" 0
 expect_eq "writes nothing" "$(wine_reg_value "$product" ExeCDPath)" ""
@@ -101,9 +109,14 @@ for _ in $(seq 100); do
 done
 expect_true "the disc question is shown" test -n "$box"
 import -window root "$work/e2e-nodisc.png" 2>/dev/null
-[ -n "$box" ] && xdotool key --window "$box" alt+n 2>/dev/null
-wait "$setup"
-rc=$?
+# No, sent until the program ends (a key sent while the box takes the focus can be lost), for 30 s
+rc=running
+for _ in $(seq 60); do
+    kill -0 "$setup" 2>/dev/null || { wait "$setup"; rc=$?; break; }
+    [ -n "$box" ] && xdotool key --window "$box" alt+n 2>/dev/null
+    sleep 0.5
+done
+[ "$rc" = running ] && kill "$setup" 2>/dev/null
 expect_eq "ends with 0" "$rc" 0
 expect_eq "writes no ExeCDPath" "$(wine_reg_value "$product" ExeCDPath)" ""
 expect_eq "writes no RunOnce entry" "$(wine_reg_value "$runonce" __OrelwickAdditionalInstallation__)" ""

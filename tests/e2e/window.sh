@@ -25,6 +25,7 @@ new_world() {
     wine_prefix "$work/template" "$work/window-$1"
     wine_drive d "$disc" cdrom
     "$BV_WINE" reg add "$product" /v ExeCDPath /t REG_SZ /d 'D:' /f >/dev/null 2>&1
+    wine_end
 }
 
 # start_setup: the relaunched instance started directly, so that its exit code is ours to read.
@@ -45,10 +46,10 @@ started() {
     return 1
 }
 
-# wait_window NAME: the id of a visible window of that exact title, waiting up to 20 s.
+# wait_window NAME: the id of a visible window of that exact title, waiting up to 60 s.
 wait_window() {
     local w
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
         [ -n "$w" ] && { echo "$w"; return 0; }
         sleep 0.2
@@ -212,6 +213,7 @@ touch "$WINEPREFIX/drive_c/Games/Brightvale/install.log" "$WINEPREFIX/drive_c/Ga
 "$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
 "$BV_WINE" reg add "$product" /v MediaDir /t REG_SZ /d 'MediaFran' /f >/dev/null 2>&1
 # Once with the window channel traced, for the text of the box; once plainly, for the exit code.
+wine_end
 WINEDEBUG=-all,+win "$BV_WINE" 'D:\setup.exe' -CDPath D: >"$work/window-maintenance.log" 2>&1 &
 SETUP=$!
 box=$(wait_window 'Installation')

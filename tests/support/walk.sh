@@ -45,7 +45,7 @@ on_page() {
 }
 # wait_window: until the installer's window shows (and a few seconds for its first frames)
 wait_window() {
-    for _ in $(seq 100); do [ -n "$(window)" ] && break; sleep 0.2; done
+    for _ in $(seq 300); do [ -n "$(window)" ] && break; sleep 0.2; done
     sleep 3
 }
 # wait_page NAME SKIN: up to a minute for the page to show
@@ -57,10 +57,25 @@ wait_page() {
     return 1
 }
 
+# message_seen TEXT [N]: within 60 s the installer has shown a message starting with TEXT (a fixed
+# string), N times if given. It reads the debug output where every message also goes: the installer
+# runs with WINEDEBUG including +debugstr and its output in $walk_log.
+message_seen() {
+    for _ in $(seq 300); do
+        [ "$(grep -acF "OutputDebugStringA \"message: $1" "$walk_log")" -ge "${2:-1}" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# text_of KEY: the text of a key in the first disc's string table
+text_of() { tr -d '\r' <"$disc1/Media/strings.txt" | awk -F'\t' -v k="$1" '$1 == k { print $2; exit }'; }
+
 # walk_install CHECK: from the welcome page of a setup.exe started from $disc1 to the end of the
 # finishing steps: Install, Accept, Install (default folder), OK on the notice, disc 2 when asked, the
 # low preset, OK, Yes to the additional program. CHECK is called as `CHECK NAME COMMAND...` for each
-# page (expect_true in the tests, a printing check in the main job).
+# page (expect_true in the tests, a printing check in the main job). The installer runs traced into
+# $walk_log (see message_seen), which tells when a question is up.
 walk_install() {
     local check=$1
     wait_window
@@ -73,25 +88,33 @@ walk_install() {
     shot 4-notice
     click $OK_X $OK_Y 1.5
     $check "the progress page" on_page 5-progress back_progress.tga
-    sleep 4
+    message_seen "$(text_of INSERT_DISK)" && sleep 1
     shot 6-disc-question
     disc "$disc2"
-    click $YES_X $YES_Y 4
-    $check "the quality page" on_page 7-quality back_quality.tga
+    click $YES_X $YES_Y 0.5
+    $check "the quality page" wait_page 7-quality back_quality.tga
     disc "$disc1" # the program started anew looks for the first disc
     click 248 285 0.5
     shot 8-quality-low
-    click 100 187 3
+    click 100 187 0.5
+    message_seen "$(text_of CONFIRM_ADD_INSTALL_0)" && sleep 1
     shot 9-extras-question
     click $YES_X $YES_Y 2
 }
 
-# box_answer TITLE KEY [SHOT]: waits for a visible window with the title, saves a screenshot, and
-# sends the key to it until it is gone; false when no box came or it would not go.
+# boxes TITLE: the visible windows of that title but the full-screen main window, which may share it
+boxes() {
+    local w
+    for w in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+        [ "$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')" != 1024x768 ] && echo "$w"
+    done
+}
+# box_answer TITLE KEY [SHOT]: waits for a visible box with the title, saves a screenshot, and sends the
+# key to it until it is gone; false when no box came or it would not go.
 box_answer() {
     local w=
     for _ in $(seq 150); do
-        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1)
+        w=$(boxes "$1" | tail -1)
         [ -n "$w" ] && break
         sleep 0.2
     done
@@ -109,7 +132,7 @@ box_answer() {
         # Gone for good: Wine may unmap a box for a moment when the focus moves.
         local seen=0
         for _ in 1 2 3 4; do
-            xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$w" &&
+            boxes "$1" | grep -qx "$w" &&
                 [ "$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')" = "$size" ] &&
                 seen=1
             sleep 0.3

@@ -20,7 +20,8 @@ wine_drive d "$drives/cd" cdrom
 wine_drive e "$drives/hd" hd
 
 out=$work/win-tier.log
-"$BV_WINE" "$bin/win_tests.exe" >"$out" 2>&1
+# A hang must not hold up the whole run: the tests take well under a minute.
+timeout 600 "$BV_WINE" "$bin/win_tests.exe" >"$out" 2>&1
 rc=$?
 wine_stop
 grep -E '^\[ +(FAILED|PASSED) +\]|Failure|^\[ +RUN' "$out" | grep -v '^\[ RUN' || true
