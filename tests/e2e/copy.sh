@@ -4,25 +4,8 @@
 # (every byte in place), and a target drive too small for the game.
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
-. "$top/tests/support/wine.sh"
-. "$top/tests/support/check.sh"
-. "$top/tests/support/walk.sh"
-work=${BV_WORK:-$top/build/wine}
-shots=${BV_SHOTS:-$work/copy-shots}
-bin=$top/build/win64/bin
-discs=$top/build/discs
-skins=$top/build/sample/media/Media
-mkdir -p "$work" "$shots"
-[ -f "$discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/copy-discs.log" 2>&1
-wine_template "$work/template"
-bv_display || exit 1
-small=$work/copy-tmpfs
-cleanup() {
-    wine_stop
-    mountpoint -q "$small" 2>/dev/null && umount "$small"
-    bv_display_stop
-}
-trap cleanup EXIT
+. "$top/tests/support/e2e.sh"
+e2e_begin copy
 
 # The discs as the main job makes them, with the setup.exe just built.
 rm -rf "$work/copy-discs"
@@ -52,8 +35,7 @@ start() {
     wine_drive d "$disc1" cdrom
     walk_log=$work/copy-$1.log
     WINEDEBUG=-all,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
-    for _ in $(seq 300); do [ -n "$(window)" ] && break; sleep 0.2; done
-    sleep 3
+    wait_window
     click 280 127 2 # welcome: Install
     click 275 336 2 # licence: Accept
 }

@@ -5,25 +5,9 @@
 # target folder must be exactly as it was, and nothing may be written outside it.
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
-. "$top/tests/support/wine.sh"
-. "$top/tests/support/check.sh"
-. "$top/tests/support/walk.sh"
-work=${BV_WORK:-$top/build/wine}
-shots=${BV_SHOTS:-$work/faults-shots}
-bin=$top/build/win64/bin
+. "$top/tests/support/e2e.sh"
+e2e_begin faults
 native=$top/build/native/bin
-skins=$top/build/sample/media/Media
-mkdir -p "$work" "$shots"
-[ -f "$top/build/discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/faults-discs.log" 2>&1
-wine_template "$work/template"
-bv_display || exit 1
-small=$work/faults-tmpfs
-cleanup() {
-    wine_stop
-    mountpoint -q "$small" 2>/dev/null && umount "$small"
-    bv_display_stop
-}
-trap cleanup EXIT
 
 product='HKCU\SOFTWARE\Orelwick\Brightvale'
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brightvale'
@@ -58,7 +42,7 @@ space=$(awk -F'\t' '$1 == "SPACE_NEED" { print $2 }' "$fdisc/Media/strings.txt" 
 
 # The two sample discs, with the setup.exe and uninstall.exe just built.
 rm -rf "$work/faults-sample-discs"
-cp -r "$top/build/discs" "$work/faults-sample-discs"
+cp -r "$discs" "$work/faults-sample-discs"
 cp "$bin/setup.exe" "$work/faults-sample-discs/disc1/"
 for d in "$work"/faults-sample-discs/disc*; do cp "$bin/uninstall.exe" "$d/"; done
 
@@ -69,9 +53,8 @@ start() {
     own_profile
     [ -n "${3:-}" ] && wine_drive e "$3" hd
     wine_drive d "$2" cdrom
-    log=$work/faults-$1.log
-    walk_log=$log
-    WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$log" 2>&1 &
+    walk_log=$work/faults-$1.log
+    WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
     wait_window
 }
 # to_options: Install on the welcome page, Accept on the licence page
@@ -84,7 +67,7 @@ install() {
     click 275 187 2
     click $OK_X $OK_Y 0
 }
-messages() { grep -a 'OutputDebugStringA "message: ' "$log" | sed 's/.*"message: //; s/\\n"$//'; }
+messages() { grep -a 'OutputDebugStringA "message: ' "$walk_log" | sed 's/.*"message: //; s/\\n"$//'; }
 # hold_in FILE: installs, and freezes the installer as soon as FILE (a large member, as the host sees
 # it) has its first bytes, so that a fault can be made in the middle of its package; true when it was caught
 # there. The member is written in a blink: the watch starts before the click that starts the copy.
@@ -217,7 +200,7 @@ session_end() {
     expect_eq "the next additional program did not run" \
         "$(wine_reg_value 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' Installed)" ""
     expect_eq "only the first slot is marked done" "$(od -An -tx1 -N2 "$game/addinstf.bin" | tr -d ' \n')" "0100"
-    started_after=$(awk '/CreateProcessInternalW app \(null\) cmdline/ { if (seen) print; if (/end_session/) seen = 1 }' "$log")
+    started_after=$(awk '/CreateProcessInternalW app \(null\) cmdline/ { if (seen) print; if (/end_session/) seen = 1 }' "$walk_log")
     expect_eq "nothing was started after it, setup.exe neither" "$started_after" ""
     wine_end
 }

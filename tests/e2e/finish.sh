@@ -3,15 +3,8 @@
 # (with the sample discs) the whole installation, the maintenance page, Play and Uninstall.
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
-. "$top/tests/support/wine.sh"
-. "$top/tests/support/check.sh"
-. "$top/tests/support/walk.sh"
-work=${BV_WORK:-$top/build/wine}
-bin=$top/build/win64/bin
-mkdir -p "$work"
-wine_template "$work/template"
-bv_display || exit 1
-trap 'wine_stop; bv_display_stop' EXIT
+. "$top/tests/support/e2e.sh"
+e2e_begin finish
 
 product='HKCU\SOFTWARE\Orelwick\Brightvale'
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brightvale'
@@ -90,17 +83,12 @@ expect_true "win.ini stays" test -e "$WINEPREFIX/drive_c/windows/win.ini"
 expect_eq "the registry stays" "$(wine_reg_value "$product" InstallDir)" 'C:\Games\Brightvale'
 
 # ---- the whole installation from the sample discs ----
-discs=$top/build/discs
-skins=$top/build/sample/media/Media
-[ -f "$discs/disc1/cd1" ] || bash "$top/scripts/make-discs.sh" >"$work/finish-discs.log" 2>&1
 rm -rf "$work/finish-discs"
 cp -r "$discs" "$work/finish-discs"
 cp "$bin/setup.exe" "$work/finish-discs/disc1/setup.exe"
 for d in "$work"/finish-discs/disc*; do cp "$bin/uninstall.exe" "$d/uninstall.exe"; done
 disc1=$work/finish-discs/disc1
 disc2=$work/finish-discs/disc2
-shots=$work/finish-shots
-mkdir -p "$shots"
 
 
 echo "the whole installation"
