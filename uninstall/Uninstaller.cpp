@@ -17,8 +17,8 @@ constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVers
 constexpr const char* kRunOnceKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Runonce";
 constexpr const char* kRunOnceValue = "__OrelwickAdditionalInstallation__";
 // Every value the setup program writes under the product key.
-constexpr const char* kProductValues[] = {"InstallDir",    "CheckDisk", "InsertDisk",
-                                          "VersionString", "ExeCDPath", "MediaDir"};
+constexpr const char* kProductValues[] = {"InstallDir", "CheckDisk", "InsertDisk",  "VersionString",
+                                          "ExeCDPath",  "MediaDir",  "DesktopIcon", "PendingInstallDir"};
 constexpr std::size_t kListedLeftovers = 12;
 
 void Message(const std::string& text, std::uint32_t icon) {

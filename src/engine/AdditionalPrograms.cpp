@@ -1,6 +1,9 @@
 #include "engine/AdditionalPrograms.h"
 
+#include "platform/Os.h"
 #include "shell/CInstaller.h"
+#include "shell/Registry.h"
+#include "shell/StartUp.h"
 #include "shell/CStringTable.h"
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
@@ -25,6 +28,30 @@ std::string ProgramPath(const std::string& cdDrive, const std::string& command) 
 }
 
 } // namespace addinst
+
+bool SlotsDue(const addinst::Marker& marker) {
+    for (int i = 0; i < addinst::kSlots; ++i) {
+        if (marker[i] == addinst::kDone) continue;
+        char key[32];
+        std::snprintf(key, sizeof key, "ADD_INSTALL_%d", i);
+        if (*g_strings.GetText(key)) return true;
+    }
+    return false;
+}
+
+void ArmAdditionalInstall() {
+    CInstaller& in = g_installer;
+    in.ReadExeCDPath();
+    std::string program = addinst::ProgramPath(in.cdDrive, kDiscProgram);
+    reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue, RunOnceData(program.c_str()));
+}
+
+void DisarmAdditionalInstall() {
+    if (os::Handle key = os::RegOpen(os::kHkeyCurrentUser, reg::kRunOnceKey, os::kKeyAllAccess)) {
+        os::RegRemoveValue(key, reg::kRunOnceValue);
+        os::RegClose(key);
+    }
+}
 
 void RunAdditionalPrograms(addinst::Marker& marker, const std::string& markerPath) {
     CInstaller& in = g_installer;

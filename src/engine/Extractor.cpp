@@ -52,7 +52,9 @@ void BindExtractor() {
     CollapseSeparators(path);
     os::Handle library = os::LoadLibraryPath(path.c_str());
     if (!library) {
-        os::MsgBoxA(nullptr, path.c_str(), "Install: Cannot find library", os::kMbOk);
+        // Owned by the window: the wizard under it takes no click until it is answered.
+        os::DebugText(("message: " + path + "\n").c_str());
+        os::MsgBoxA(g_installer.hwnd, path.c_str(), "Install: Cannot find library", os::kMbOk);
         return;
     }
     Lookup(library, "RAROpenArchive", &g_lib.open);
@@ -107,16 +109,18 @@ bool ExtractPackage(const char* package, const char* destinationOem) {
         // A name that leaves the target folder is neither written nor recorded.
         if (!MemberNameIsSafe(g_header.FileName)) {
             ShowInfo("Unpack error: %d (File: %s)", extractor::kECreate, g_header.FileName);
-            in.cancelConfirmed = true;
             ok = false;
             break;
         }
         in.installedFiles.push_back(os::OemToAnsiText(g_header.FileName));
         int code = g_lib.processFile(archive, extractor::kExtract, destination.data(), nullptr);
-        if (in.cancelConfirmed) break;
+        // Cut short by a cancel: not complete, though the player needs no message for it.
+        if (in.cancelConfirmed) {
+            ok = false;
+            break;
+        }
         if (code != extractor::kSuccess) {
             ShowInfo("Unpack error: %d (File: %s)", code, g_header.FileName);
-            in.cancelConfirmed = true;
             ok = false;
             break;
         }
@@ -124,9 +128,8 @@ bool ExtractPackage(const char* package, const char* destinationOem) {
     }
     // The end of the archive ends the package; any other header error is a damaged package, which
     // must not pass for a complete one.
-    if (ok && !in.cancelConfirmed && r != extractor::kSuccess && r != extractor::kEndArchive) {
+    if (ok && r != extractor::kSuccess && r != extractor::kEndArchive) {
         ShowInfo("Unpack error: %d (File: %s)", r, package);
-        in.cancelConfirmed = true;
         ok = false;
     }
     g_lib.setProcessDataProc(archive, nullptr);

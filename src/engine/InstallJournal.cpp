@@ -2,9 +2,12 @@
 
 #include "engine/MemberNames.h"
 #include "engine/PackageListing.h"
+#include "engine/Rollback.h"
 #include "platform/Os.h"
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PlayerTexts.h"
+#include "shell/Registry.h"
 #include "shell/Text.h"
 
 #include <cstdio>
@@ -25,6 +28,13 @@ std::string JournalKey(const std::string& path) {
     return key;
 }
 
+bool KeyWithin(const std::string& path, const std::string& folder) {
+    std::string p = JournalKey(path), f = JournalKey(folder);
+    if (p == f) return true;
+    if (!f.empty() && f.back() != '\\') f += '\\';
+    return p.compare(0, f.size(), f) == 0;
+}
+
 namespace {
 
 std::string Parent(const std::string& path) {
@@ -36,8 +46,30 @@ std::string Parent(const std::string& path) {
     return p.substr(0, cut == 2 ? 3 : cut);
 }
 
-// What is at path: 0 nothing, 1 a file, 2 a folder.
-int Lookup(const std::string& path) {
+std::string WithSeparator(std::string path) {
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+
+// Creates the folders, outermost (last) first, leaving the current folder as it is. True when the
+// innermost is there afterwards.
+bool CreateFolders(const std::vector<std::string>& deepestFirst) {
+    for (std::size_t i = deepestFirst.size(); i-- > 0;)
+        os::CreateDir(deepestFirst[i].c_str());
+    return deepestFirst.empty() || PathKind(deepestFirst.front()) == 2;
+}
+
+bool IsPackagePart(const std::string& part) {
+    if (part == journal::kPresetPart) return true;
+    if (part.empty()) return false;
+    for (char c : part)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+} // namespace
+
+int PathKind(const std::string& path) {
     std::string p = path;
     while (p.size() > 3 && (p.back() == '\\' || p.back() == '/'))
         p.pop_back();
@@ -47,8 +79,6 @@ int Lookup(const std::string& path) {
     if (found.empty()) return 0;
     return found[0].isDir ? 2 : 1;
 }
-
-} // namespace
 
 bool SameFileContent(const std::string& a, const std::string& b) {
     FILE* fa = os::OpenFile(a.c_str(), "rb");
@@ -66,45 +96,128 @@ bool SameFileContent(const std::string& a, const std::string& b) {
     return same;
 }
 
+CInstallJournal::~CInstallJournal() {
+    CloseFile();
+}
+
 void CInstallJournal::Reset() {
-    *this = CInstallJournal();
+    CloseFile();
+    target.clear();
+    records.clear();
+    written = 0;
+    created.clear();
+    replaced.clear();
+    madeFolders.clear();
+    keptFolder.clear();
+    keptCount = 0;
+    media = "Media";
+    desktopIcon = true;
+}
+
+std::string CInstallJournal::FilePath() const {
+    std::string path = WithSeparator(target) + journal::kFileName;
+    CollapseSeparators(path);
+    return path;
+}
+
+void CInstallJournal::CloseFile() {
+    if (file) std::fclose(file);
+    file = nullptr;
+}
+
+void CInstallJournal::Clear() {
+    CloseFile();
+    if (!target.empty()) {
+        std::string path = FilePath();
+        os::SetFileAttrs(path.c_str(), os::kAttrNormal);
+        os::FileDelete(path.c_str());
+    }
+    if (os::Handle key = os::RegOpen(os::kHkeyCurrentUser, reg::kProductKey, os::kKeyAllAccess)) {
+        os::RegRemoveValue(key, kPendingInstallValue);
+        os::RegClose(key);
+    }
+    records.clear();
+    written = 0;
+    created.clear();
+    replaced.clear();
+    keptFolder.clear();
+    keptCount = 0;
 }
 
 void CInstallJournal::Begin(const std::string& folder) {
+    CloseFile();
     target = folder;
     records.clear();
+    written = 0;
     created.clear();
+    replaced.clear();
     keptFolder.clear();
     keptCount = 0;
     // A folder made by an earlier attempt is still the installation's own while it exists.
     for (const auto& [key, path] : madeFolders) {
-        if (Lookup(path) != 2) continue;
+        if (PathKind(path) != 2) continue;
         records.push_back({Record::Folder, path, std::string()});
         created.insert(key);
     }
+}
+
+void CInstallJournal::Index() {
+    created.clear();
+    replaced.clear();
+    keptFolder.clear();
+    keptCount = 0;
+    for (const Record& r : records) {
+        if (r.kind == Record::Folder || r.kind == Record::File) created.insert(JournalKey(r.path));
+        if (r.kind != Record::Replaced) continue;
+        replaced.insert(JournalKey(r.path));
+        std::size_t cut = r.kept.find_last_of('\\');
+        if (cut == std::string::npos) continue;
+        keptFolder = r.kept.substr(0, cut);
+        unsigned n = static_cast<unsigned>(std::strtoul(r.kept.c_str() + cut + 1, nullptr, 10));
+        if (n > keptCount) keptCount = n;
+    }
+}
+
+void CInstallJournal::Adopt(const journal::Contents& contents) {
+    Reset();
+    target = contents.target;
+    media = contents.media;
+    desktopIcon = contents.desktopIcon;
+    records = contents.records;
+    written = records.size();
+    Index();
 }
 
 bool CInstallJournal::Created(const std::string& path) const {
     return created.count(JournalKey(path)) != 0;
 }
 
+bool CInstallJournal::IsDone(const std::string& part) const {
+    for (const Record& r : records)
+        if (r.kind == Record::Done && r.path == part) return true;
+    return false;
+}
+
 bool CInstallJournal::MakeDirs(const std::string& path) {
     std::vector<std::string> missing; // deepest first
-    for (std::string p = path; !p.empty() && Lookup(p) == 0; p = Parent(p))
+    for (std::string p = path; !p.empty() && PathKind(p) == 0; p = Parent(p))
         missing.push_back(p);
-    bool made = ::MakeDirs(path.c_str());
     for (std::size_t i = missing.size(); i-- > 0;) {
-        if (Lookup(missing[i]) != 2) continue;
         std::string key = JournalKey(missing[i]);
         madeFolders[key] = missing[i];
         if (created.insert(key).second) records.push_back({Record::Folder, missing[i], std::string()});
     }
+    // The journal lives in the target: until the target exists, its records follow the folders.
+    bool targetThere = PathKind(target) == 2;
+    if (targetThere && !Write()) return false;
+    bool made = CreateFolders(missing);
+    if (!targetThere && PathKind(target) == 2 && !Write()) return false;
     return made;
 }
 
 void CInstallJournal::NoteMissingTarget() {
     std::vector<std::string> missing; // deepest first
-    for (std::string p = target; !p.empty() && !created.count(JournalKey(p)) && Lookup(p) == 0; p = Parent(p))
+    for (std::string p = target; !p.empty() && !created.count(JournalKey(p)) && PathKind(p) == 0; p = Parent(p))
         missing.push_back(p);
     for (std::size_t i = missing.size(); i-- > 0;) {
         created.insert(JournalKey(missing[i]));
@@ -117,7 +230,7 @@ void CInstallJournal::NoteMissingParents(const std::string& path) {
     std::string targetKey = JournalKey(target);
     for (std::string p = Parent(path); !p.empty(); p = Parent(p)) {
         std::string key = JournalKey(p);
-        if (key.size() <= targetKey.size() || created.count(key) || Lookup(p) != 0) break;
+        if (key.size() <= targetKey.size() || created.count(key) || PathKind(p) != 0) break;
         missing.push_back(p);
     }
     for (std::size_t i = missing.size(); i-- > 0;) {
@@ -130,55 +243,108 @@ void CInstallJournal::PrepareFolder(const std::string& path) {
     std::string key = JournalKey(path);
     if (created.count(key)) return;
     NoteMissingParents(path);
-    if (Lookup(path) != 0) return;
+    if (PathKind(path) != 0) return;
     created.insert(key);
     records.push_back({Record::Folder, path, std::string()});
 }
 
-bool CInstallJournal::KeepAside(const std::string& path) {
+void CInstallJournal::PlanKeepAside(const std::string& path) {
     if (keptFolder.empty()) {
-        // A folder of our own inside the target: same disk, and nothing outside the target is touched.
-        std::string base = target;
-        if (!base.empty() && base.back() != '\\') base += '\\';
+        // A folder of our own inside the target: the same disk, so the old file is moved, not copied,
+        // and nothing outside the target is touched.
         std::string folder;
         for (unsigned n = 0; n < 1000; ++n) {
-            folder = base + "~setup-kept";
+            folder = WithSeparator(target) + "~setup-kept";
             if (n) folder += text::Format(16, ".%u", n);
-            if (Lookup(folder) == 0) break;
+            CollapseSeparators(folder);
+            if (PathKind(folder) == 0 && !created.count(JournalKey(folder))) break;
         }
-        CollapseSeparators(folder);
-        if (!os::CreateDir(folder.c_str())) return false;
         keptFolder = folder;
         created.insert(JournalKey(folder));
         records.push_back({Record::Folder, folder, std::string()});
     }
     char name[16];
     std::snprintf(name, sizeof name, "\\%08u", ++keptCount);
-    std::string kept = keptFolder + name;
-    if (!os::FileCopy(path.c_str(), kept.c_str(), true) || !SameFileContent(path, kept)) {
-        os::FileDelete(kept.c_str());
-        return false;
-    }
-    records.push_back({Record::Replaced, path, kept});
-    return true;
+    replaced.insert(JournalKey(path));
+    records.push_back({Record::Replaced, path, keptFolder + name});
 }
 
 bool CInstallJournal::PrepareFile(const std::string& path) {
     std::string key = JournalKey(path);
-    if (created.count(key)) return true;
-    for (const Record& r : records)
-        if (r.kind == Record::Replaced && JournalKey(r.path) == key) return true;
+    if (created.count(key) || replaced.count(key)) return true;
     NoteMissingParents(path);
-    switch (Lookup(path)) {
+    switch (PathKind(path)) {
     case 0:
         created.insert(key);
         records.push_back({Record::File, path, std::string()});
         return true;
     case 1:
-        return KeepAside(path);
+        PlanKeepAside(path);
+        return true;
     default:
         return true; // a folder stands there: the write fails and nothing of it changes
     }
+}
+
+bool CInstallJournal::OpenFile() {
+    if (file) return true;
+    // The pointer first: a journal the next start cannot find would undo nothing.
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, kPendingInstallValue, target);
+    std::string path = FilePath();
+    os::SetFileAttrs(path.c_str(), os::kAttrNormal);
+    file = os::OpenFile(path.c_str(), "wb");
+    if (!file) return false;
+    journal::Contents settings;
+    settings.target = target;
+    settings.media = media;
+    settings.desktopIcon = desktopIcon;
+    // The records that count as written already (a journal taken over, or written anew) come first.
+    std::string lines = journal::Header(settings);
+    for (std::size_t i = 0; i < written; ++i)
+        lines += journal::Line(records[i]);
+    return std::fwrite(lines.data(), 1, lines.size(), file) == lines.size();
+}
+
+bool CInstallJournal::Rewrite() {
+    CloseFile();
+    written = records.size();
+    return OpenFile() && os::FlushToDisk(file);
+}
+
+bool CInstallJournal::Write() {
+    std::size_t from = written;
+    if (!OpenFile()) {
+        ShowInfo("%s %s", PlayerText("CANNOT_WRITE_FILE").c_str(), FilePath().c_str());
+        return false;
+    }
+    std::string lines;
+    for (std::size_t i = from; i < records.size(); ++i)
+        lines += journal::Line(records[i]);
+    // Once a package, never a file: the records of a whole part go to the disk in one flush.
+    if (std::fwrite(lines.data(), 1, lines.size(), file) != lines.size() || !os::FlushToDisk(file)) {
+        ShowInfo("%s %s", PlayerText("CANNOT_WRITE_FILE").c_str(), FilePath().c_str());
+        return false;
+    }
+    written = records.size();
+    for (std::size_t i = from; i < records.size(); ++i) {
+        const Record& r = records[i];
+        if (r.kind != Record::Replaced) continue;
+        if (PathKind(keptFolder) == 0) os::CreateDir(keptFolder.c_str());
+        if (KeepAside(r.path, r.kept)) continue;
+        ShowInfo("Cannot keep a copy of %s: the installation stops here.", r.path.c_str());
+        return false;
+    }
+    return true;
+}
+
+void CInstallJournal::MarkDone(const std::string& part) {
+    if (written < records.size() && !Write()) return;
+    records.push_back({Record::Done, part, std::string()});
+    if (!file) return;
+    std::string line = journal::Line(records.back());
+    // Into the system's hands, so that a kill does not lose it; the disk gets it with the next part.
+    if (std::fwrite(line.data(), 1, line.size(), file) == line.size() && std::fflush(file) == 0)
+        written = records.size();
 }
 
 bool CInstallJournal::PreparePackage(const char* package) {
@@ -194,24 +360,64 @@ bool CInstallJournal::PreparePackage(const char* package) {
     }
     // The library makes the target folder if it is not there yet.
     NoteMissingTarget();
-    std::string base = target;
-    if (!base.empty() && base.back() != '\\') base += '\\';
+    std::string base = WithSeparator(target);
     for (const PackageMember& m : members) {
         std::string path = base + os::OemToAnsiText(m.name.c_str());
         CollapseSeparators(path);
-        if (m.isFolder) {
+        if (m.isFolder)
             PrepareFolder(path);
-        } else if (!PrepareFile(path)) {
-            ShowInfo("Cannot keep a copy of %s: the installation stops here.", path.c_str());
-            return false;
-        }
+        else
+            PrepareFile(path);
     }
-    return true;
+    // The journal lives in the target folder, which must be there to hold it.
+    std::vector<std::string> missing;
+    for (std::string p = target; !p.empty() && PathKind(p) == 0; p = Parent(p))
+        missing.push_back(p);
+    CreateFolders(missing);
+    return Write();
+}
+
+bool CInstallJournal::UndoUnfinishedPart() {
+    std::size_t from = records.size();
+    while (from > 0 && records[from - 1].kind != Record::Done)
+        --from;
+    std::vector<Record> part(records.begin() + static_cast<std::ptrdiff_t>(from), records.end());
+    if (!UndoRecords(part, target)) return false;
+    records.resize(from);
+    // The target and the folders above it belong to the whole installation, not to the part: they
+    // stay, and so do their records.
+    for (const Record& r : part)
+        if (r.kind == Record::Folder && KeyWithin(target, r.path)) records.push_back(r);
+    Index();
+    return Rewrite();
+}
+
+std::vector<std::string> CInstallJournal::LoggedEntries() const {
+    std::vector<std::string> entries, part;
+    std::string base = WithSeparator(target);
+    std::string keptKey = JournalKey(keptFolder);
+    for (const Record& r : records) {
+        if (r.kind == Record::Done) {
+            if (IsPackagePart(r.path)) {
+                entries.push_back(base);
+                entries.insert(entries.end(), part.begin(), part.end());
+            }
+            part.clear();
+            continue;
+        }
+        if (!KeyWithin(r.path, target) || JournalKey(r.path) == JournalKey(target)) continue;
+        if (!keptKey.empty() && KeyWithin(r.path, keptFolder)) continue;
+        part.push_back(r.path.substr(base.size()));
+    }
+    return entries;
 }
 
 void CInstallJournal::Commit() {
-    for (const Record& r : records)
-        if (r.kind == Record::Replaced) os::FileDelete(r.kept.c_str());
+    for (const Record& r : records) {
+        if (r.kind != Record::Replaced) continue;
+        os::SetFileAttrs(r.kept.c_str(), os::kAttrNormal); // a read-only original is dropped all the same
+        os::FileDelete(r.kept.c_str());
+    }
     if (!keptFolder.empty()) os::RemoveDir(keptFolder.c_str());
     Clear();
     madeFolders.clear();

@@ -1,5 +1,6 @@
 #include "engine/InstallWorker.h"
 
+#include "engine/AdditionalPrograms.h"
 #include "engine/ConfirmCancel.h"
 #include "engine/Extractor.h"
 #include "engine/InstallDescription.h"
@@ -33,12 +34,18 @@ bool AskForDisc(const std::string& marker) {
     return AskYesNo("%s %s", insert.c_str(), marker.c_str());
 }
 
-void Succeed() {
+// The copy's outcome, decided once: a cancel confirmed from here on finds the copy complete.
+bool DecideComplete() {
     CInstaller& in = g_installer;
-    in.copyComplete = true;
-    // Nothing can be rolled back from here on: the files kept aside are no longer needed.
-    g_journal.Commit();
-    ShowPage(&in.wndQuality);
+    std::lock_guard<std::mutex> hold(CopyOutcomeLock());
+    if (!in.cancelConfirmed) in.copyComplete = true;
+    return in.copyComplete;
+}
+
+void Succeed() {
+    // The journal stays until the finishing steps have made the game an installed one: ended on the
+    // quality page, the installation can still be continued or undone at the next start.
+    ShowPage(&g_installer.wndQuality);
 }
 
 } // namespace
@@ -65,6 +72,7 @@ bool WaitForDisc(const install::PackageEntry& entry) {
 
 void AbandonInstall() {
     RollBack(g_journal);
+    DisarmAdditionalInstall();
     g_installer.FinishInstall();
 }
 
@@ -77,22 +85,26 @@ unsigned InstallWorker() {
     in.wndProgress.SetProgress(0.0f);
     g_progressFraction = 0.0f;
 
-    in.installedFiles.clear();
     in.copyComplete = false;
-    // Read once: the string table's lookups are not meant for two threads at a time.
-    std::vector<std::string> entries(install::kMaxEntries);
-    std::int64_t total = 0;
-    for (unsigned i = 0; i < install::kMaxEntries; ++i) {
-        entries[i] = install::EntryText(i);
-        total += static_cast<std::int64_t>(install::EntrySize(entries[i]));
-    }
-    g_bytesTotal = total;
-    g_bytesDone = 0;
     // Started without the checks (as the tests do), the record begins here.
     if (JournalKey(g_journal.Target()) != JournalKey(in.gameDir)) g_journal.Begin(in.gameDir);
+    // A continued installation keeps what its completed packages put in place; a new one has none.
+    in.installedFiles = g_journal.LoggedEntries();
+    // Read once: the string table's lookups are not meant for two threads at a time.
+    std::vector<std::string> entries(install::kMaxEntries);
+    std::int64_t total = 0, done = 0;
+    for (unsigned i = 0; i < install::kMaxEntries; ++i) {
+        entries[i] = install::EntryText(i);
+        std::int64_t size = static_cast<std::int64_t>(install::EntrySize(entries[i]));
+        total += size;
+        if (g_journal.IsDone(std::to_string(i))) done += size;
+    }
+    g_bytesTotal = total;
+    g_bytesDone = done;
     std::string targetOem = text::Fit(os::AnsiToOemText(in.gameDir.c_str()), text::kMaxPath - 1);
 
     for (unsigned i = 0; i < install::kMaxEntries; ++i) {
+        if (g_journal.IsDone(std::to_string(i))) continue;
         WaitWhileConfirmShowing();
         if (in.cancelConfirmed) break;
         os::SetCurrentDir(in.gameDir.c_str());
@@ -112,10 +124,14 @@ unsigned InstallWorker() {
             in.cancelConfirmed = true;
             break;
         }
+        g_journal.MarkDone(std::to_string(i));
     }
-    if (in.cancelConfirmed)
-        AbandonInstall();
-    else
+    // A cancel question still open is answered before the outcome is decided.
+    WaitWhileConfirmShowing();
+    if (DecideComplete())
         Succeed();
+    else
+        AbandonInstall();
+    in.copyRunning = false;
     return 0;
 }

@@ -3,12 +3,14 @@
 #include "engine/Extractor.h"
 #include "engine/InstallJournal.h"
 #include "engine/InstallWorker.h"
+#include "engine/Rollback.h"
 #include "platform/Os.h"
 #include "platform/OsThreads.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PlayerTexts.h"
 #include "shell/Text.h"
 
 namespace {
@@ -27,6 +29,8 @@ std::string WithSeparator(std::string path) {
 bool EnterTargetFolder() {
     CInstaller& in = g_installer;
     g_journal.Begin(in.gameDir);
+    g_journal.media = in.mediaDir;
+    g_journal.desktopIcon = in.createIcons;
     std::string here = text::Fit(os::GetCurrentDir(), text::kMaxPath);
     bool usable = os::SetCurrentDir(in.gameDir.c_str()) || g_journal.MakeDirs(in.gameDir);
     os::SetCurrentDir(here.c_str());
@@ -74,18 +78,22 @@ void MainExecutablePaths(const std::string& gameDir, const std::string& sourceDi
     CollapseSeparators(*destination);
 }
 
-void CopyMainExecutable() {
+bool CopyMainExecutable() {
     CInstaller& in = g_installer;
     std::string value = Text("MAIN_EXECUTABLE");
-    if (value.empty()) return; // nothing to copy: the name would be the target folder itself
+    if (value.empty()) return true; // nothing to copy: the name would be the target folder itself
     std::string source, destination;
     MainExecutablePaths(in.gameDir, in.sourceDir, value, &source, &destination);
     std::size_t cut = destination.find_last_of("\\/");
-    if (cut != std::string::npos) g_journal.MakeDirs(destination.substr(0, cut + 1));
-    // An earlier file of that name is kept aside first; if it cannot be, it is left as it is.
-    if (!g_journal.PrepareFile(destination)) return;
+    if (cut != std::string::npos && !g_journal.MakeDirs(destination.substr(0, cut + 1))) return false;
+    // An earlier file of that name is moved aside first, read-only or not.
+    if (!g_journal.PrepareFile(destination) || !g_journal.Write()) return false;
     if (os::FileCopy(source.c_str(), destination.c_str(), false))
         os::SetFileAttrs(destination.c_str(), os::kAttrNormal);
+    else
+        ShowInfo("%s %s", PlayerText("CANNOT_WRITE_FILE").c_str(), destination.c_str());
+    g_journal.MarkDone(journal::kMainPart);
+    return true;
 }
 
 bool StartCopy() {
@@ -93,9 +101,15 @@ bool StartCopy() {
     g_progressView = &in.wndProgress;
     in.wndProgress.ResetProgress();
     ShowPage(&in.wndProgress);
+    // Held off until the copy ends; a session that ends anyway leaves the journal for the next start.
+    os::BlockShutdown(in.hwnd, PlayerWideText("SHUTDOWN_REASON"));
+    in.shutdownBlocked = true;
+    in.copyRunning = true;
     in.workerThread = os::StartThread(InstallWorkerEntry, nullptr);
     if (!in.workerThread) {
+        in.copyRunning = false;
         ShowInfo("%s", "The installation cannot start: no thread for the copy.");
+        RollBack(g_journal);
         ShowPage(&in.wndOptions);
         return false;
     }
@@ -104,12 +118,21 @@ bool StartCopy() {
     return true;
 }
 
+namespace {
+
+// Nothing is copied after all: what the checks made (the target folder, the journal) goes again.
+void StopBeforeCopy() {
+    RollBack(g_journal);
+}
+
+} // namespace
+
 void PreInstallChecks() {
-    if (!EnterTargetFolder()) return;
-    if (!CheckFreeSpace()) return;
-    if (!CheckFirstDisc()) return;
+    if (!EnterTargetFolder() || !CheckFreeSpace() || !CheckFirstDisc()) return StopBeforeCopy();
     ShowInfo("%s", Text("ANTIVIR_WARNING").c_str());
-    CopyMainExecutable();
+    // The window went while the notice was up: the program is ending, nothing is started.
+    if (g_leaving) return StopBeforeCopy();
+    if (!CopyMainExecutable()) return StopBeforeCopy();
     BindExtractor();
     StartCopy();
 }

@@ -14,8 +14,9 @@ bool EnterTargetFolder();
 bool CheckFreeSpace();
 // The first disc is in the drive, or no disc is there at all.
 bool CheckFirstDisc();
-// Copies the one plain file of the game into the target folder.
-void CopyMainExecutable();
+// Copies the one plain file of the game into the target folder, in the journal first. False when the
+// journal could not record it (the installation cannot go on).
+bool CopyMainExecutable();
 // Shows the progress page and starts the worker; false when no thread could be started.
 bool StartCopy();
 

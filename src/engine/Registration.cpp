@@ -52,25 +52,37 @@ std::uint32_t EstimatedKiB(const std::string& gameDir, const std::vector<std::st
 
 namespace {
 
-void SetString(os::Handle key, const char* name, const std::string& value) {
-    os::RegSet(key, name, os::kRegSz, value.c_str(), static_cast<std::uint32_t>(value.size() + 1));
-}
-
-void SetDword(os::Handle key, const char* name, std::uint32_t value) {
-    std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                             static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-    os::RegSet(key, name, os::kRegDword, bytes, sizeof bytes);
-}
+// Each value written; the first key that did not take a value is kept for the message.
+struct Writer {
+    std::string failedKey;
+    void String(os::Handle key, const char* keyName, const char* name, const std::string& value) {
+        if (!os::RegSet(key, name, os::kRegSz, value.c_str(), static_cast<std::uint32_t>(value.size() + 1)))
+            Failed(keyName);
+    }
+    void Dword(os::Handle key, const char* keyName, const char* name, std::uint32_t value) {
+        std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                 static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+        if (!os::RegSet(key, name, os::kRegDword, bytes, sizeof bytes)) Failed(keyName);
+    }
+    void Failed(const char* keyName) {
+        if (failedKey.empty()) failedKey = keyName;
+    }
+};
 
 } // namespace
 
-void WriteRegistration() {
+bool WriteRegistration(std::string* failedKey) {
     CInstaller& in = g_installer;
+    Writer w;
+    const std::string productName = std::string("HKEY_CURRENT_USER\\") + reg::kProductKey;
+    const std::string uninstallName = std::string("HKEY_LOCAL_MACHINE\\") + registration::kUninstallKey;
     os::Handle product = os::RegCreate(os::kHkeyCurrentUser, reg::kProductKey, os::kKeyAllAccess);
     if (!product) ShowLastError();
-    SetString(product, "InstallDir", in.gameDir);
-    SetString(product, "CheckDisk", registration::CheckDiskValue(g_strings.GetText("CHECKDISK")));
-    SetString(product, "InsertDisk", g_strings.GetText("INSERT_DISK"));
+    w.String(product, productName.c_str(), "InstallDir", in.gameDir);
+    w.String(product, productName.c_str(), "CheckDisk", registration::CheckDiskValue(g_strings.GetText("CHECKDISK")));
+    w.String(product, productName.c_str(), "InsertDisk", g_strings.GetText("INSERT_DISK"));
+    // The phase after a restart makes the shortcuts again: it keeps the player's choice of a desktop icon.
+    w.String(product, productName.c_str(), registration::kDesktopIconValue, in.createIcons ? "1" : "0");
     os::RegClose(product);
 
     std::string version = g_strings.GetText("VERSION_STRING");
@@ -80,17 +92,20 @@ void WriteRegistration() {
 
     os::Handle uninstall =
         os::RegCreate(os::kHkeyLocalMachine, registration::kUninstallKey, os::kKeyAllAccess);
-    SetString(uninstall, "DisplayName", registration::kDisplayName);
-    SetString(uninstall, "UninstallString", in.gameDir + "\\uninstall.exe");
+    const char* u = uninstallName.c_str();
+    w.String(uninstall, u, "DisplayName", registration::kDisplayName);
+    w.String(uninstall, u, "UninstallString", in.gameDir + "\\uninstall.exe");
     // Beyond the two values above: what the list of installed programs shows besides a name.
-    SetString(uninstall, "DisplayIcon", gameExe);
-    SetString(uninstall, "DisplayVersion", version);
-    SetString(uninstall, "Publisher", registration::kPublisher);
-    SetString(uninstall, "InstallLocation", in.gameDir);
-    SetDword(uninstall, "EstimatedSize", registration::EstimatedKiB(in.gameDir, logged));
-    SetDword(uninstall, "NoModify", 1);
-    SetDword(uninstall, "NoRepair", 1);
+    w.String(uninstall, u, "DisplayIcon", gameExe);
+    w.String(uninstall, u, "DisplayVersion", version);
+    w.String(uninstall, u, "Publisher", registration::kPublisher);
+    w.String(uninstall, u, "InstallLocation", in.gameDir);
+    w.Dword(uninstall, u, "EstimatedSize", registration::EstimatedKiB(in.gameDir, logged));
+    w.Dword(uninstall, u, "NoModify", 1);
+    w.Dword(uninstall, u, "NoRepair", 1);
     os::RegClose(uninstall);
 
-    WriteVersionString(version.c_str());
+    if (!WriteVersionString(version.c_str())) w.Failed(productName.c_str());
+    if (failedKey) *failedKey = w.failedKey;
+    return w.failedKey.empty();
 }

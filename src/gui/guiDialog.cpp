@@ -10,6 +10,8 @@ std::vector<guiDialog*> g_topLevelDialogs;
 std::atomic<guiDialog*> g_currentPage{nullptr};
 std::atomic<guiMsgBox*> g_modalBox{nullptr};
 std::atomic<bool> g_active{false};
+std::atomic<bool> g_leaving{false};
+std::atomic<bool> g_pageInputBlocked{false};
 
 std::recursive_mutex& GuiLock() {
     static std::recursive_mutex lock;

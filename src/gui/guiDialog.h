@@ -25,6 +25,12 @@ extern std::vector<guiDialog*> g_topLevelDialogs;
 extern std::atomic<guiDialog*> g_currentPage;
 extern std::atomic<guiMsgBox*> g_modalBox;
 extern std::atomic<bool> g_active;
+// The program is ending (its window is gone, or a quit was taken from the queue): every box answers
+// with its negative answer at once, and nothing waits for a click any more.
+extern std::atomic<bool> g_leaving;
+// While set, the current page takes no mouse or key input (an open box still does): the page's action
+// is running and must not run twice.
+extern std::atomic<bool> g_pageInputBlocked;
 
 // Drawing and updating happen on the main thread and, while a box is open from the worker thread, on
 // the worker too: every pass, and every page switch, holds this lock, so only one thread draws at a

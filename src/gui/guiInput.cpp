@@ -17,6 +17,7 @@ void SetDialogArea(const guiRect& area) {
 bool DeliverMouse(int code) {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
     if (guiMsgBox* box = g_modalBox) return box->OnMouse(code);
+    if (g_pageInputBlocked) return false;
     if (guiDialog* page = g_currentPage) return page->OnMouse(code);
     return false;
 }
@@ -24,6 +25,7 @@ bool DeliverMouse(int code) {
 bool DeliverKey(int code) {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
     if (guiMsgBox* box = g_modalBox) return box->OnKey(code);
+    if (g_pageInputBlocked) return false;
     if (guiDialog* page = g_currentPage) return page->OnKey(code);
     return false;
 }

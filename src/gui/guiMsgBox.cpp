@@ -6,6 +6,7 @@
 #include "shell/CStringTable.h"
 
 #include <mutex>
+#include <thread>
 
 std::shared_ptr<guiFont> guiMsgBox::sharedMessageFont;
 std::shared_ptr<guiFont> guiMsgBox::sharedCaptionFont;
@@ -70,7 +71,50 @@ void guiMsgBox::SetTexts(const char* text, const char* caption) {
     if (captionText) captionText->SetText(caption ? caption : "");
 }
 
+namespace {
+
+// The turn of the one box that may be open; its holder's thread, so that a box asked for while the
+// same thread holds the turn (it cannot wait for itself) answers at once.
+std::mutex& BoxTurn() {
+    static std::mutex turn;
+    return turn;
+}
+std::atomic<std::thread::id> g_boxThread{};
+
+// One step of a loop that waits: a message of this thread's queue, else a frame and a short wait. True
+// when a quit was taken (posted again for the loops outside).
+bool WaitStep() {
+    switch (os::PumpMessage()) {
+    case os::Pump::Quit:
+        g_leaving = true;
+        os::PostQuit(0);
+        return true;
+    case os::Pump::Dispatched:
+        return false;
+    case os::Pump::None:
+        break;
+    }
+    if (g_active) {
+        UpdateAll();
+        DrawAll();
+        // About ten frames a second while a box waits, but a click is taken as it comes.
+        os::WaitForInput(100);
+    } else {
+        os::Sleep(10); // minimised: keep waiting without drawing, and without spinning a core
+    }
+    return false;
+}
+
+} // namespace
+
 int guiMsgBox::Show(const char* text, const char* caption) {
+    if (g_boxThread.load() == std::this_thread::get_id()) return NegativeResult();
+    std::unique_lock<std::mutex> turn(BoxTurn(), std::defer_lock);
+    // The other thread's box is answered through this thread's queue, when this is the window's thread.
+    while (!turn.try_lock())
+        if (g_leaving || WaitStep()) return NegativeResult();
+    if (g_leaving) return NegativeResult();
+    g_boxThread = std::this_thread::get_id();
     {
         std::lock_guard<std::recursive_mutex> hold(GuiLock());
         visible = 1;
@@ -79,19 +123,11 @@ int guiMsgBox::Show(const char* text, const char* caption) {
         DrawAll();
         SetTexts(text, caption);
     }
-    while (result == 0) {
-        if (os::PumpOneMessage()) continue;
-        if (g_active) {
-            UpdateAll();
-            DrawAll();
-            // About ten frames a second while a box waits, but a click is taken as it comes.
-            os::WaitForInput(100);
-        } else {
-            os::Sleep(10); // minimised: keep waiting without drawing, and without spinning a core
-        }
-    }
+    while (result == 0)
+        if (g_leaving || WaitStep()) result = NegativeResult();
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
     visible = 0;
     g_modalBox = nullptr;
+    g_boxThread = std::thread::id();
     return result;
 }

@@ -21,8 +21,13 @@ class guiMsgBox : public guiDialog {
     // Builds the message and caption texts, then creates every child.
     bool Create() override;
 
-    // Runs the modal loop; returns the non-zero result a button set: 1 (OK), 3 (YES) or 4 (NO).
+    // Runs the modal loop; returns the non-zero result a button set: 1 (OK), 3 (YES) or 4 (NO). One box
+    // is open at a time, whichever thread asks: a second waits until the first is answered. A quit taken
+    // from the queue, or the window gone, ends the loop with the negative answer (the quit is posted
+    // again for the loops outside).
     int Show(const char* message, const char* caption);
+    // What the box answers when nobody can: OK for the information box, NO for the question.
+    virtual int NegativeResult() const { return kOk; }
     // Puts the message and the caption into the box.
     virtual void SetTexts(const char* message, const char* caption);
 

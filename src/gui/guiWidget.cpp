@@ -8,7 +8,7 @@ int g_mouseX = 0;
 int g_mouseY = 0;
 
 bool HitTest(const guiRect& r, int px, int py) {
-    return r.x <= px && px <= r.x + r.w && r.y <= py && py <= r.y + r.h;
+    return r.x <= px && px < r.x + r.w && r.y <= py && py < r.y + r.h;
 }
 
 guiWidget::~guiWidget() {
@@ -30,9 +30,13 @@ bool guiWidget::OnMouse(int event) {
         guiWidget* child = children[i];
         if (!HitTest(child->rect, px, py)) continue;
         bool r = child->OnMouse(event);
-        if (r && child->callbackIndex != kNoCallback && child->callbackIndex < callbacks.size())
-            callbacks[child->callbackIndex](child);
         result |= r;
+        if (r && child->callbackIndex != kNoCallback && child->callbackIndex < callbacks.size()) {
+            // One click, one action: rows drawn a pixel into each other share that pixel, and the first
+            // action may have switched the page or opened a box already.
+            callbacks[child->callbackIndex](child);
+            break;
+        }
     }
     return result;
 }
@@ -52,16 +56,15 @@ bool guiWidget::Update() {
 }
 
 bool guiWidget::OnKey(int code) {
-    bool fired = false;
     for (std::size_t i = 0; i < children.size(); ++i) {
         guiWidget* child = children[i];
         if (child->OnKey(code) && child->callbackIndex != kNoCallback &&
             child->callbackIndex < callbacks.size()) {
-            callbacks[child->callbackIndex](child);
-            fired = true;
+            callbacks[child->callbackIndex](child); // one key, one action
+            return true;
         }
     }
-    return fired;
+    return false;
 }
 
 void guiWidget::AddChild(guiWidget* child) {

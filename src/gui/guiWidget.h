@@ -29,8 +29,10 @@ constexpr std::uint16_t kNoCallback = 0xFFFF;
 extern int g_mouseX;
 extern int g_mouseY;
 
-// Inclusive on both edges: a rectangle is hit one pixel beyond its drawn width and height.
+// The pixels a rectangle covers: its right and bottom edges are the next rectangle's, so two rows that
+// meet never share a pixel.
 bool HitTest(const guiRect& r, int px, int py);
+
 
 class guiWidget {
   public:

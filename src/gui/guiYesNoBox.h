@@ -8,6 +8,7 @@ class guiYesNoBox : public guiMsgBox {
   public:
     guiYesNoBox();
     bool Create() override;
+    int NegativeResult() const override { return kNo; }
 
     guiButton* yesButton = nullptr;
     guiButton* noButton = nullptr;

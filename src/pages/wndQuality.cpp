@@ -1,6 +1,7 @@
 #include "pages/wndQuality.h"
 
 #include "engine/Extractor.h"
+#include "engine/InstallJournal.h"
 #include "pages/PageBuild.h"
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
@@ -64,10 +65,22 @@ const char* wndQuality::ChosenPackage() const {
 
 void wndQuality::Apply() {
     CInstaller& in = g_installer;
-    os::SetCurrentDir(in.sourceDir.c_str());
+    // One OK, one finishing: a second click (its program waited for) finds the finishing begun.
+    if (in.finishing) return;
     const char* package = ChosenPackage();
     if (!package) return;
+    in.finishing = true;
+    g_pageInputBlocked = true;
+    os::SetCurrentDir(in.sourceDir.c_str());
     std::string target = text::Fit(os::AnsiToOemText(in.gameDir.c_str()), text::kMaxPath);
-    ExtractPackage(package, target.c_str());
-    in.FinishInstall(); // also when the preset could not be unpacked: the game itself is complete
+    std::size_t logged = in.installedFiles.size();
+    if (JournalKey(g_journal.Target()) != JournalKey(in.gameDir)) g_journal.Begin(in.gameDir);
+    if (g_journal.PreparePackage(package) && ExtractPackage(package, target.c_str())) {
+        g_journal.MarkDone(journal::kPresetPart);
+    } else {
+        // The game itself is complete: the preset is told about, undone, and the finishing goes on.
+        g_journal.UndoUnfinishedPart();
+        in.installedFiles.resize(logged);
+    }
+    in.FinishInstall();
 }

@@ -87,6 +87,11 @@ bool FileDelete(const char* path);
 bool RemoveDir(const char* path);
 // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: the file goes at the next start of Windows.
 bool DeleteAtReboot(const char* path);
+// MoveFileEx with MOVEFILE_WRITE_THROUGH (and MOVEFILE_REPLACE_EXISTING when replace): the move is on
+// the disk when it returns. Within one volume only.
+bool MoveOnDisk(const char* from, const char* to, bool replace);
+// fflush, then FlushFileBuffers: what was written to the file is on the disk when it returns.
+bool FlushToDisk(FILE* file);
 bool ShortPathWide(const std::u16string& path, std::u16string* shortPath);
 bool ShortPath(const char* path, std::string* shortPath);
 
@@ -132,6 +137,10 @@ void EndProcess(std::uint32_t code);
 // ExitWindowsEx(EWX_REBOOT); on NT with the shutdown privilege enabled for the call, on 9x after
 // FreeConsole. False when the privilege cannot be had or (9x) the call fails.
 bool RebootSystem(bool nt);
+// ShutdownBlockReasonCreate / Destroy where the system has them (Vista and later): the reason Windows
+// shows for a window that holds off the end of the session. Called on the window's thread.
+void BlockShutdown(Window window, const std::u16string& reason);
+void UnblockShutdown(Window window);
 
 // ---- named mutex ----
 Handle MutexOpen(const char* name);
@@ -172,9 +181,11 @@ constexpr std::uint32_t kWmDestroy = 0x0002;
 constexpr std::uint32_t kWmSize = 0x0005;
 constexpr std::uint32_t kWmActivate = 0x0006;
 constexpr std::uint32_t kWmPaint = 0x000F;
+constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmQueryEndSession = 0x0011;
 constexpr std::uint32_t kWmQuit = 0x0012;
 constexpr std::uint32_t kWmEraseBkgnd = 0x0014;
+constexpr std::uint32_t kWmEndSession = 0x0016;
 constexpr std::uint32_t kWmKeyDown = 0x0100;
 constexpr std::uint32_t kWmKeyUp = 0x0101;
 constexpr std::uint32_t kWmChar = 0x0102;

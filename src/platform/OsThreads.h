@@ -16,5 +16,7 @@ Handle StartThread(ThreadEntry entry, void* argument);
 // The calling thread (a pseudo handle, valid only on that thread).
 Handle CurrentThread();
 bool SetThreadPriority(Handle thread, int priority);
+// Waits up to ms for the thread to end; true once it has.
+bool WaitThread(Handle thread, std::uint32_t ms);
 
 } // namespace os

@@ -63,6 +63,11 @@ class CInstaller {
     std::atomic<bool> confirmShowing{false};
     std::atomic<bool> finishing{false};
     std::atomic<bool> copyComplete{false};
+    // From the start of the copy's thread until it has ended (succeeded, or undone and back on the
+    // welcome page).
+    std::atomic<bool> copyRunning{false};
+    // The end of the session is held off with a reason (the window's thread sets and clears it).
+    bool shutdownBlocked = false;
     bool additionalInstall = false;
     std::atomic<bool> shutdownPending{false};
     os::Handle workerThread = 0;
@@ -95,7 +100,7 @@ guiRect WizardRect(const os::Rect& workArea);
 constexpr bool kShowLanguagePageFirst = false;
 
 enum class InstallFlow { Additional, Maintenance, Fresh };
-InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled);
+InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled, bool pendingInstallation = false);
 
 // The single-instance guard, held from start-up until the end of the process.
 extern os::Handle g_instanceMutex;

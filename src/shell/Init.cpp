@@ -1,4 +1,6 @@
 // CInstaller::Init: the window, the texts and the first page of the flow that this start runs.
+#include "engine/Recovery.h"
+#include "engine/Registration.h"
 #include "gui/guiInput.h"
 #include "gui/guiPainter.h"
 #include "shell/CInstaller.h"
@@ -6,6 +8,7 @@
 #include "shell/Language.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
+#include "shell/Registry.h"
 #include "shell/Text.h"
 #include "sound/CSoundSlot.h"
 
@@ -15,8 +18,10 @@ guiRect WizardRect(const os::Rect& area) {
             area.top + (area.bottom - area.top - kWizardHeight) / 2, kWizardWidth, kWizardHeight};
 }
 
-InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled) {
+InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled, bool pendingInstallation) {
     if (additionalInstall) return InstallFlow::Additional;
+    // An installation left open is offered first; its pages are those of a fresh installation.
+    if (pendingInstallation) return InstallFlow::Fresh;
     return alreadyInstalled ? InstallFlow::Maintenance : InstallFlow::Fresh;
 }
 
@@ -45,6 +50,23 @@ void StartPages(CInstaller& in) {
     UpdateAll();
 }
 
+// The maintenance page of an installed game, with the addresses its rows open.
+void ShowMaintenance(CInstaller& in) {
+    ShowPage(&in.wndPlay);
+    TitleFromTexts(in);
+    in.DefaultGameDir();
+    in.homepageUrl = g_strings.GetText("URL_HOMEPAGE");
+    in.supportUrl = g_strings.GetText("URL_SUPPORT");
+}
+
+// The phase after a restart makes the shortcuts again, as the player chose them.
+void DesktopIconChoice(CInstaller& in) {
+    std::string value;
+    if (reg::ReadString(os::kHkeyCurrentUser, reg::kProductKey, registration::kDesktopIconValue, &value) ==
+        reg::ReadResult::Ok)
+        in.createIcons = value != "0";
+}
+
 } // namespace
 
 bool CInstaller::Init(void* instance) {
@@ -71,9 +93,12 @@ bool CInstaller::Init(void* instance) {
 
     BackgroundMusic().Start((os::TempPath() + "\\Back.ogg").c_str(), true);
 
-    switch (ChooseFlow(additionalInstall, IsAlreadyInstalled())) {
+    bool pending = !additionalInstall && HasPendingInstallation();
+    InstallFlow flow = ChooseFlow(additionalInstall, IsAlreadyInstalled(), pending);
+    switch (flow) {
     case InstallFlow::Additional:
         if (!LoadMediaStrings(*this)) return false;
+        DesktopIconChoice(*this);
         AddTopLevelDialog(&wndProgress);
         AddTopLevelDialog(&wndQuality);
         StartPages(*this);
@@ -86,11 +111,7 @@ bool CInstaller::Init(void* instance) {
              std::initializer_list<guiDialog*>{&wndInstall, &wndOptions, &wndLicense, &wndPlay, &wndProgress})
             AddTopLevelDialog(page);
         StartPages(*this);
-        ShowPage(&wndPlay);
-        TitleFromTexts(*this);
-        DefaultGameDir();
-        homepageUrl = g_strings.GetText("URL_HOMEPAGE");
-        supportUrl = g_strings.GetText("URL_SUPPORT");
+        ShowMaintenance(*this);
         break;
     case InstallFlow::Fresh:
         for (guiDialog* page : std::initializer_list<guiDialog*>{&wndInstall, &wndOptions, &wndLicense,
@@ -121,5 +142,7 @@ bool CInstaller::Init(void* instance) {
     AddTopLevelDialog(okBox.get());
     yesNoBox->Create();
     okBox->Create();
+    // Asked before the first page takes input; undone, an earlier complete installation is what is left.
+    if (pending && !OfferRecovery() && IsAlreadyInstalled()) ShowMaintenance(*this);
     return true;
 }

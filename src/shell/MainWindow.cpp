@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "engine/ConfirmCancel.h"
 #include "gui/guiDialog.h"
 #include "gui/guiInput.h"
 #include "shell/CInstaller.h"
@@ -45,7 +46,20 @@ std::intptr_t HandleWindowMessage(CInstaller& in, os::Window window, std::uint32
                                   std::uintptr_t wParam, std::intptr_t lParam) {
     switch (message) {
     case os::kWmDestroy:
+        // No box may wait for a click on a window that is gone, on either thread.
+        g_leaving = true;
         os::PostQuit(0);
+        break;
+    case os::kWmClose:
+        // The close button, Alt+F4, the taskbar and Task Manager: an open box is answered first, the copy
+        // is cancelled as its Cancel row does (with the same question), the finishing steps end the
+        // program themselves; otherwise the window goes, as Exit does.
+        if (g_modalBox) return 0;
+        if (in.copyRunning) {
+            ConfirmCancel();
+            return 0;
+        }
+        if (g_pageInputBlocked) return 0;
         break;
     case os::kWmSize:
         SetActive(in, !(wParam == os::kSizeMinimized || wParam == os::kSizeMaxHide));
@@ -65,6 +79,10 @@ std::intptr_t HandleWindowMessage(CInstaller& in, os::Window window, std::uint32
         DrawAll();
         break;
     case os::kWmQueryEndSession:
+        // During the copy the session waits, with the reason set when the copy began; ended anyway, it
+        // leaves the journal for the next start.
+        if (in.copyRunning) return 0;
+        FollowShutdownBlock(in);
         in.shutdownPending = true;
         break;
     case os::kWmEraseBkgnd:

@@ -25,5 +25,8 @@ std::intptr_t HandleWindowMessage(CInstaller& installer, os::Window window, std:
 std::intptr_t InstallerWindowProc(os::Window window, std::uint32_t message, std::uintptr_t wParam,
                                   std::intptr_t lParam);
 
+// Takes back the reason that holds off the end of the session once the copy no longer runs.
+void FollowShutdownBlock(CInstaller& installer);
+
 // The strips of a screen of width R and height B around the dialog rectangle: top, left, bottom, right.
 std::array<os::Rect, 4> SurroundStrips(const guiRect& dialog, int screenWidth, int screenHeight);

@@ -44,8 +44,8 @@ const char* ReadInstallDir() {
     return buffer;
 }
 
-void WriteVersionString(const char* text) {
-    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "VersionString", text);
+bool WriteVersionString(const char* text) {
+    return reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "VersionString", text);
 }
 
 bool CInstaller::ReadExeCDPath() {

@@ -20,4 +20,4 @@ bool WriteString(std::uint32_t root, const char* key, const char* name, const st
 
 // InstallDir from a process-wide buffer, or null when the key or the value cannot be read.
 const char* ReadInstallDir();
-void WriteVersionString(const char* text);
+bool WriteVersionString(const char* text);

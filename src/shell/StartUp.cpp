@@ -60,9 +60,8 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
     CInstaller& in = g_installer;
     in.cdDrive = drive;
     in.WriteExeCDPath();
-    // The program to run at the next logon is this one, on the disc.
-    reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue,
-                     RunOnceData(modulePath.c_str()));
+    // No RunOnce entry here: the finishing steps arm it when an additional program is due, so that a
+    // disc left in the drive does not start the setup program at every logon.
 
     std::string temp = os::TempPath();
     std::string copy = os::TempFileName(temp.c_str(), "$$$");

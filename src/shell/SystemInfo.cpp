@@ -24,19 +24,24 @@ bool StartProcess(const char* program, const char* arguments, bool wait) {
     os::Handle process = os::StartProgram(commandLine.c_str(), os::kSwShowDefault);
     if (!process) return false;
     if (wait) {
-        // Keep the window alive while the program runs: messages first, else one frame.
+        // Keep the window alive while the program runs: messages first, else one frame. A quit taken
+        // meanwhile is kept for the loop outside: the program is waited for all the same.
+        bool quit = false;
         for (;;) {
             std::uint32_t code = 0;
             if (!os::ExitCode(process, &code)) break;
             os::Sleep(100);
-            if (!os::PumpOneMessage()) {
+            os::Pump pumped = os::PumpMessage();
+            if (pumped == os::Pump::Quit) quit = true;
+            if (pumped == os::Pump::None) {
                 UpdateAll();
                 DrawAll();
             }
             if (code != os::kStillActive) break;
         }
-        while (os::PumpOneMessage()) {
-        }
+        for (os::Pump p; (p = os::PumpMessage()) != os::Pump::None;)
+            if (p == os::Pump::Quit) quit = true;
+        if (quit) os::PostQuit(0);
     }
     os::HandleClose(process);
     return true;

@@ -49,6 +49,9 @@ class World : public ::testing::Test {
         g_currentPage = nullptr;
         g_modalBox = nullptr;
         g_active = false;
+        g_leaving = false;
+        g_pageInputBlocked = false;
+        in.copyRunning = false;
         g_painter = nullptr;
         g_dialogArea = guiRect();
         in.okBox.reset();

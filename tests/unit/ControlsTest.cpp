@@ -60,7 +60,7 @@ TEST_F(Controls, ButtonHoverOnTheRightEdgeColumnAndItsImages) {
     button.rect = {100, 50, 40, 20};
     button.SetNormalImage(&normal);
     button.SetHoverImage(&over);
-    Mouse(button, kMouseMove, 140, 70); // the column x + w and the row y + h count as over it
+    Mouse(button, kMouseMove, 139, 69); // the last column and row it covers
     EXPECT_TRUE(button.hovered);
     button.Update();
     button.Draw();
@@ -69,7 +69,7 @@ TEST_F(Controls, ButtonHoverOnTheRightEdgeColumnAndItsImages) {
     EXPECT_EQ(painter.calls[0].image, &over);
     EXPECT_EQ(painter.calls[0].x, 100);
     EXPECT_EQ(painter.calls[0].y, 50);
-    g_mouseX = 141;
+    g_mouseX = 140;
     button.Update();
     EXPECT_FALSE(button.hovered) << "seen outside: the hover ends";
     button.hovered = 1;

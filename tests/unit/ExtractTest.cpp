@@ -164,8 +164,8 @@ TEST_P(Extract, CorruptDataIsAnUnpackError) {
     ASSERT_NE(at, std::string::npos);
     bytes[at] ^= 0x01;
     std::ofstream(package, std::ios::binary) << bytes;
-    EXPECT_FALSE(Run(package));
-    EXPECT_TRUE(g_installer.cancelConfirmed);
+    EXPECT_FALSE(Run(package)) << "the caller decides what a failed package means";
+    EXPECT_FALSE(g_installer.cancelConfirmed);
     ASSERT_EQ(D().boxes.size(), 1u);
     EXPECT_EQ(D().boxes[0].text, "Unpack error: 12 (File: readme.txt)\n");
     EXPECT_EQ(Recorded().back(), "readme.txt")
@@ -183,7 +183,7 @@ TEST_P(Extract, APackageThatCannotBeOpened) {
 
 TEST_P(Extract, CancelStopsTheLibrary) {
     view.onProgress = [](float) { g_installer.cancelConfirmed = true; };
-    ASSERT_TRUE(Run(MakeRar4())) << "a cancel is not a failure: the worker rolls back";
+    ASSERT_FALSE(Run(MakeRar4())) << "cut short: never a complete package";
     EXPECT_EQ(Recorded().back(), "data/maps/valley.map") << "nothing after the member being written";
     EXPECT_FALSE(fs::exists(target / "readme.txt"));
     EXPECT_TRUE(D().boxes.empty());
@@ -225,8 +225,7 @@ TEST_P(Extract, NamesLeavingTheTargetAreRefused) {
         g_installer.installedFiles.clear();
         g_installer.cancelConfirmed = false;
         D().boxes.clear();
-        EXPECT_FALSE(Run(package)) << name;
-        EXPECT_TRUE(g_installer.cancelConfirmed) << name << ": the worker rolls back";
+        EXPECT_FALSE(Run(package)) << name << ": the worker rolls back";
         EXPECT_EQ(Recorded(), (std::vector<std::string>{"C:\\Games\\Brightvale\\", "good.txt"}))
             << name << ": neither written nor recorded, and nothing after it";
         ASSERT_EQ(D().boxes.size(), 1u) << name;
@@ -252,7 +251,6 @@ TEST_P(Extract, AHeaderDamagedInTheMiddleEndsThePackage) {
     bytes[at - 32 + 5] = 3;
     std::ofstream(package, std::ios::binary) << bytes;
     EXPECT_FALSE(Run(package)) << "a damaged package must not pass for a complete one";
-    EXPECT_TRUE(g_installer.cancelConfirmed);
     ASSERT_EQ(D().boxes.size(), 1u);
     EXPECT_EQ(D().boxes[0].text, "Unpack error: 12 (File: " + package + ")\n");
     EXPECT_EQ(Recorded(), (std::vector<std::string>{"C:\\Games\\Brightvale\\", "data", "data/maps",

@@ -104,17 +104,26 @@ TEST_F(Finish, NoDesktopShortcutAndOnlyTheTwoGroupShortcuts) {
                                                      "C:\\Users\\ann\\Programs\\Brightvale\\Remove.lnk"}));
 }
 
-TEST_F(Finish, AnEarlierInstallDirWins) {
+TEST_F(Finish, TheFolderTheFilesWentToWinsOverAnEarlierInstallDirButNotAfterARestart) {
+    // An InstallDir left by a cancelled or hand-removed earlier attempt elsewhere.
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "E:\\Old\\Brightvale");
     D().drives['E'] = (root / "e").string();
     fs::create_directories(root / "e" / "Old" / "Brightvale");
     g_installer.FinishInstall();
+    EXPECT_EQ(g_installer.gameDir, "C:\\Games\\Brightvale");
+    EXPECT_EQ(Read("C:\\Games\\Brightvale\\uninstall.exe"), "MZ uninstaller");
+    EXPECT_TRUE(Exists("C:\\Games\\Brightvale\\install.log"));
+    EXPECT_FALSE(Exists("E:\\Old\\Brightvale\\install.log"));
+    EXPECT_EQ(os::testdouble::ToUtf8(D().links[0].target), "C:\\Games\\Brightvale\\Brightvale.exe");
+    EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "C:\\Games\\Brightvale");
+
+    // The phase after a restart has no copy of its own: InstallDir names the game folder.
+    reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "E:\\Old\\Brightvale");
+    g_installer.additionalInstall = true;
+    g_installer.FinishInstall();
+    g_installer.additionalInstall = false;
     EXPECT_EQ(g_installer.gameDir, "E:\\Old\\Brightvale");
-    EXPECT_EQ(Read("E:\\Old\\Brightvale\\uninstall.exe"), "MZ uninstaller");
     EXPECT_TRUE(Exists("E:\\Old\\Brightvale\\install.log"));
-    EXPECT_FALSE(Exists("C:\\Games\\Brightvale\\install.log"));
-    EXPECT_EQ(os::testdouble::ToUtf8(D().links[0].target), "E:\\Old\\Brightvale\\Brightvale.exe");
-    EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "E:\\Old\\Brightvale");
 }
 
 TEST_F(Finish, ForcedRestartInsteadOfTheRelaunch) {
@@ -144,11 +153,13 @@ TEST_F(Finish, AnAbandonedCopyOnlyReturns) {
     EXPECT_TRUE(D().processes.empty());
     EXPECT_EQ(D().endedWith, -1);
     EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "<none>");
+    // A cancel confirmed once the copy was complete is too late: the finishing runs whole.
     g_installer.copyComplete = true;
     g_installer.cancelConfirmed = true;
     g_installer.FinishInstall();
-    EXPECT_TRUE(D().links.empty());
-    EXPECT_EQ(D().endedWith, -1);
+    EXPECT_FALSE(D().links.empty());
+    EXPECT_TRUE(Exists("C:\\Games\\Brightvale\\install.log"));
+    EXPECT_EQ(D().endedWith, 0);
 }
 
 TEST_F(Finish, TheAdditionalPhaseKeepsTheEarlierLog) {
@@ -194,4 +205,49 @@ TEST_F(Finish, TheMainExecutableIsLogged) {
     RecordMainExecutable(entries);
     RecordMainExecutable(entries);
     EXPECT_EQ(entries, (std::vector<std::string>{"bin\\game.exe", "a"})) << "once";
+}
+
+TEST_F(Finish, RunOnceLivesOnlyWhileAnAdditionalProgramIsDue) {
+    const std::string runOnceKey = std::string("HKCU\\") + reg::kRunOnceKey;
+    LoadStrings(std::string(kStrings) + "CONFIRM_ADD_INSTALL_0 Install the extras?\n");
+    std::string armedWhileAsked;
+    D().onBox = [&](const os::testdouble::MessageBoxCall&) {
+        armedWhileAsked = RegValue(runOnceKey, reg::kRunOnceValue);
+    };
+    D().answers = {os::kIdYes};
+    g_installer.FinishInstall();
+    EXPECT_EQ(armedWhileAsked, "\"D:\\setup.exe\" -AdditionalInstall") << "armed before the programs run";
+    EXPECT_EQ(RegValue(runOnceKey, reg::kRunOnceValue), "<none>") << "gone once every slot is dealt with";
+
+    // Windows ends the session while the first program runs: the entry stays for the slot still due.
+    std::string markerPath = "C:\\Games\\Brightvale\\addinstf.bin";
+    fs::remove(os::testdouble::HostPath(markerPath));
+    LoadStrings(std::string(kStrings) + "ADD_INSTALL_1 more.exe\n");
+    D().onBox = nullptr;
+    struct EndingSession : guiDialog {
+        bool Update() override {
+            g_installer.shutdownPending = true; // as WM_QUERYENDSESSION sets it
+            return false;
+        }
+    } page;
+    AddTopLevelDialog(&page);
+    ShowPage(&page);
+    D().nextProcesses.push_back({"", 2, 0});
+    g_installer.FinishInstall();
+    g_topLevelDialogs.clear();
+    g_currentPage = nullptr;
+    EXPECT_EQ(RegValue(runOnceKey, reg::kRunOnceValue), "\"D:\\setup.exe\" -AdditionalInstall");
+    EXPECT_NE(Read(markerPath), std::string(16, '\x01'));
+
+    // The phase that entry starts after the restart (Windows deletes the value first) does not arm it
+    // again, and runs the slot that was left.
+    os::Handle key = os::RegOpen(os::kHkeyCurrentUser, reg::kRunOnceKey, os::kKeyAllAccess);
+    os::RegRemoveValue(key, reg::kRunOnceValue);
+    os::RegClose(key);
+    g_installer.additionalInstall = true;
+    g_installer.shutdownPending = false;
+    g_installer.FinishInstall();
+    g_installer.additionalInstall = false;
+    EXPECT_EQ(RegValue(runOnceKey, reg::kRunOnceValue), "<none>");
+    EXPECT_EQ(Read(markerPath), std::string(16, '\x01'));
 }

@@ -132,15 +132,17 @@ TEST_F(SkinnedBox, AReleaseOverAButtonAnswersEvenAfterAPressOutside) {
     box.Create();
     box.visible = 1;
     Click(box, 10, 10, kLeftDown);
-    Click(box, 300, 330); // the NO button's bottom-left corner is still over it
+    Click(box, 293, 334); // the NO button's bottom-left pixel
     EXPECT_EQ(box.result.load(), 4);
     EXPECT_FALSE(box.visible);
     box.result = 0;
-    Click(box, 275, 320); // YES's right edge column
+    Click(box, 275, 320); // the column where YES ends: neither button
+    EXPECT_EQ(box.result.load(), 0);
+    Click(box, 274, 320); // YES's last column
     EXPECT_EQ(box.result.load(), 3);
     guiOkBox ok;
     ok.Create();
-    Click(ok, 347, 334);
+    Click(ok, 346, 333);
     EXPECT_EQ(ok.result.load(), 1);
 }
 

@@ -80,15 +80,16 @@ class Widgets : public World {
     }
 };
 
-TEST_F(Widgets, HitTestIsInclusive) {
+TEST_F(Widgets, HitTestCoversTheDrawnPixelsOnly) {
     guiRect r{10, 10, 20, 20};
-    EXPECT_TRUE(HitTest(r, 30, 30));
-    EXPECT_FALSE(HitTest(r, 31, 30));
+    EXPECT_TRUE(HitTest(r, 29, 29));
+    EXPECT_FALSE(HitTest(r, 30, 29)) << "the column x + w is the next rectangle's";
+    EXPECT_FALSE(HitTest(r, 29, 30));
     EXPECT_TRUE(HitTest(r, 10, 10));
     EXPECT_FALSE(HitTest(r, 9, 10));
 }
 
-TEST_F(Widgets, MouseGoesToEveryChildUnderThePointerHiddenOrNot) {
+TEST_F(Widgets, MouseGoesToTheChildrenUnderThePointerUntilOneFires) {
     guiWidget parent;
     auto* a = new Probe("a");
     auto* b = new Probe("b");
@@ -99,18 +100,21 @@ TEST_F(Widgets, MouseGoesToEveryChildUnderThePointerHiddenOrNot) {
     parent.AddChild(a);
     parent.AddChild(b);
     parent.AddChild(c);
-    parent.RegisterCallback(a, Fired);
     parent.RegisterCallback(b, Fired);
     g_mouseX = g_mouseY = 20;
     EXPECT_TRUE(parent.OnMouse(kLeftUp));
-    EXPECT_EQ(g_log, (std::vector<std::string>{"mouse a 4", "fired a", "mouse b 4", "fired b"}))
+    EXPECT_EQ(g_log, (std::vector<std::string>{"mouse a 4", "mouse b 4", "fired b"}))
         << "overlapping children in list order; a hidden one still clicks";
+    g_log.clear();
+    parent.RegisterCallback(a, Fired);
+    EXPECT_TRUE(parent.OnMouse(kLeftUp));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"mouse a 4", "fired a"})) << "one click, one action";
     g_log.clear();
     parent.Draw();
     EXPECT_EQ(g_log, (std::vector<std::string>{"draw a", "draw c"})) << "only drawing looks at visible";
 }
 
-TEST_F(Widgets, KeysReachEveryChild) {
+TEST_F(Widgets, KeysReachTheChildrenUntilOneFires) {
     guiWidget parent;
     auto* a = new Probe("a", false);
     auto* b = new Probe("b", true);
@@ -121,8 +125,8 @@ TEST_F(Widgets, KeysReachEveryChild) {
     parent.AddChild(c);
     parent.RegisterCallback(b, Fired);
     EXPECT_TRUE(parent.OnKey(8));
-    EXPECT_EQ(g_log, (std::vector<std::string>{"key a 8", "key b 8", "fired b", "key c 8"}))
-        << "hidden or not, in list order; c acts but has no callback to fire";
+    EXPECT_EQ(g_log, (std::vector<std::string>{"key a 8", "key b 8", "fired b"}))
+        << "hidden or not, in list order, until one fires";
     b->answer = false;
     g_log.clear();
     EXPECT_FALSE(parent.OnKey(35)) << "a child without a callback acting does not count as fired";

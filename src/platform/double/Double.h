@@ -64,7 +64,14 @@ struct State {
     // pointer: the left button's state as GetKeyState reports it, and I-beam cursor requests
     bool leftButtonHeld = false;
     int ibeamCursorSets = 0;
-    int fileOpens = 0; // every OpenFile, whether it succeeds or not
+    int fileOpens = 0;   // every OpenFile, whether it succeeds or not
+    int diskFlushes = 0; // FlushToDisk calls that reached an open file
+    std::vector<std::string> diskOrder; // "flush", and "move FROM" for each file moved, in their order
+    bool movesFail = false;
+    // files another program holds open (lower-cased Windows paths): they cannot be deleted or moved
+    std::set<std::string> lockedFiles;
+    // the end of the session held off: the reason given, empty while nothing holds it off
+    std::u16string shutdownBlockReason;
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;
     int endedWith = -1;        // EndProcess's code, -1 while the process runs

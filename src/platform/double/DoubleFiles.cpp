@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fnmatch.h>
@@ -106,7 +107,12 @@ bool SetFileAttrs(const char* path, std::uint32_t attrs) {
     return chmod(host.c_str(), mode) == 0;
 }
 
+static bool Locked(const char* path) {
+    return Double().lockedFiles.count(Lower(Absolute(path))) != 0;
+}
+
 bool FileDelete(const char* path) {
+    if (Locked(path)) return false;
     std::string host = HostPath(path);
     struct stat st;
     if (host.empty() || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
@@ -122,6 +128,27 @@ bool RemoveDir(const char* path) {
 bool DeleteAtReboot(const char* path) {
     Double().deleteAtReboot.push_back(path);
     return true;
+}
+
+bool MoveOnDisk(const char* from, const char* to, bool replace) {
+    std::string src = HostPath(from), dst = HostPath(to);
+    if (Double().movesFail || Locked(from) || Locked(to) || src.empty() || dst.empty() || !Exists(src))
+        return false;
+    if (Exists(dst)) {
+        // Windows replaces a file, never a folder, and no read-only file.
+        struct stat st;
+        if (!replace || IsDir(dst) || (stat(dst.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR))) return false;
+    }
+    if (std::rename(src.c_str(), dst.c_str()) != 0) return false;
+    Double().diskOrder.push_back(std::string("move ") + from);
+    return true;
+}
+
+bool FlushToDisk(FILE* file) {
+    if (!file || std::fflush(file) != 0) return false;
+    ++Double().diskFlushes;
+    Double().diskOrder.push_back("flush");
+    return fsync(fileno(file)) == 0;
 }
 
 bool ShortPathWide(const std::u16string& path, std::u16string* shortPath) {

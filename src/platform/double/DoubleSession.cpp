@@ -14,4 +14,12 @@ bool RebootSystem(bool nt) {
     return !Double().rebootFails;
 }
 
+void BlockShutdown(Window, const std::u16string& reason) {
+    Double().shutdownBlockReason = reason;
+}
+
+void UnblockShutdown(Window) {
+    Double().shutdownBlockReason.clear();
+}
+
 } // namespace os

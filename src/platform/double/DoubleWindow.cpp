@@ -45,7 +45,12 @@ bool PumpOneMessage() {
 
 Pump PumpMessage() {
     State::WindowMessage m;
-    if (!TakeMessage(&m)) return Pump::None;
+    if (!TakeMessage(&m)) {
+        if (Double().pendingMessages <= 0) return Pump::None;
+        --Double().pendingMessages;
+        ++Double().pumpedMessages;
+        return Pump::Dispatched;
+    }
     if (m.message == kWmQuit) return Pump::Quit;
     if (Double().windowProc) Double().windowProc(reinterpret_cast<Window>(1), m.message, m.wParam, m.lParam);
     return Pump::Dispatched;

@@ -1,6 +1,8 @@
 #include "platform/Os.h"
 #include "platform/win32/Win32.h"
 
+#include <io.h>
+
 namespace os {
 
 bool SetCurrentDir(const char* path) {
@@ -57,6 +59,17 @@ bool RemoveDir(const char* path) {
 }
 bool DeleteAtReboot(const char* path) {
     return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool MoveOnDisk(const char* from, const char* to, bool replace) {
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExA(from, to, flags) != 0;
+}
+
+bool FlushToDisk(FILE* file) {
+    if (!file || std::fflush(file) != 0) return false;
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h) != 0;
 }
 
 bool ShortPathWide(const std::u16string& path, std::u16string* shortPath) {

@@ -37,4 +37,23 @@ bool RebootSystem(bool nt) {
     return true;
 }
 
+namespace {
+using ReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
+using ReasonDestroyFn = BOOL(WINAPI*)(HWND);
+void* User32Entry(const char* name) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<void*>(GetProcAddress(user32, name)) : nullptr;
+}
+} // namespace
+
+void BlockShutdown(Window window, const std::u16string& reason) {
+    if (auto create = reinterpret_cast<ReasonCreateFn>(User32Entry("ShutdownBlockReasonCreate")))
+        create(static_cast<HWND>(window), win32::W(reason));
+}
+
+void UnblockShutdown(Window window) {
+    if (auto destroy = reinterpret_cast<ReasonDestroyFn>(User32Entry("ShutdownBlockReasonDestroy")))
+        destroy(static_cast<HWND>(window));
+}
+
 } // namespace os

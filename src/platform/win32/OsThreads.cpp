@@ -33,4 +33,8 @@ bool SetThreadPriority(Handle thread, int priority) {
     return ::SetThreadPriority(reinterpret_cast<HANDLE>(thread), priority) != 0;
 }
 
+bool WaitThread(Handle thread, std::uint32_t ms) {
+    return WaitForSingleObject(reinterpret_cast<HANDLE>(thread), ms) == WAIT_OBJECT_0;
+}
+
 } // namespace os
