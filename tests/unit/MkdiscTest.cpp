@@ -1,6 +1,10 @@
 // mkdisc on the sample game, and what it refuses.
 #include "MkdiscWorld.h"
 
+#include "shell/PlayerTexts.h"
+
+#include <sstream>
+
 using namespace mkdisc_test;
 
 using Mkdisc = MkdiscWorld;
@@ -164,4 +168,24 @@ TEST_F(Mkdisc, RefusesMissingInputsAndBadDescriptions) {
     EXPECT_NE(Run("package data.rar nothing-here\n", &out), 0);
     EXPECT_NE(out.find("nothing-here"), std::string::npos) << out;
     ExpectNoDiscs();
+}
+
+TEST_F(Mkdisc, TextsNewerThanATableAreAddedInEnglishAndATranslationIsKept) {
+    fs::path table = media / "Media" / "strings.txt";
+    std::string text = Slurp(table), kept;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("RESUME_INSTALL\t", 0) == 0) continue; // an older table
+        if (line.rfind("SHUTDOWN_REASON\t", 0) == 0) line = "SHUTDOWN_REASON\tBrightvale wird installiert\r";
+        kept += line + "\n";
+    }
+    std::ofstream(table, std::ios::binary) << kept;
+    std::string out;
+    ASSERT_EQ(Run("", &out), 0) << out;
+    D().drives['E'] = (discs / "disc1").string();
+    ASSERT_TRUE(g_strings.Load("E:\\Media\\strings.txt"));
+    EXPECT_STREQ(g_strings.GetText("RESUME_INSTALL"), kBuiltInTexts[0].english);
+    EXPECT_STREQ(g_strings.GetText("SHUTDOWN_REASON"), "Brightvale wird installiert");
+    for (const BuiltInText& b : kBuiltInTexts)
+        EXPECT_TRUE(g_strings.Has(b.key)) << b.key;
 }

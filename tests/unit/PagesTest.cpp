@@ -115,3 +115,46 @@ TEST_F(Pages, LanguagePageSelectsItsMediaFolder) {
     EXPECT_EQ(D().messages[0].message, os::kWmQuit);
     in.mediaDir = "Media";
 }
+
+namespace {
+
+// Counts the row actions a click fires, without running them.
+int g_fired = 0;
+int CountFired(guiWidget*) {
+    ++g_fired;
+    return 0;
+}
+
+} // namespace
+
+TEST_F(Pages, AClickWhereTwoRowsMeetFiresOneAction) {
+    CInstaller& in = g_installer;
+    AddTopLevelDialog(&in.wndSelLang);
+    in.wndSelLang.Create();
+    for (guiDialog* page : std::initializer_list<guiDialog*>{&in.wndInstall, &in.wndLicense, &in.wndOptions,
+                                                             &in.wndPlay, &in.wndSelLang}) {
+        ShowPage(page);
+        std::vector<guiCallback> actions = page->callbacks;
+        for (guiCallback& fn : page->callbacks)
+            fn = CountFired;
+        std::vector<guiWidget*> rows;
+        for (guiWidget* child : page->children)
+            if (child->callbackIndex != kNoCallback && child->rect.w > 100) rows.push_back(child);
+        int shared = 0;
+        for (guiWidget* a : rows)
+            for (guiWidget* b : rows) {
+                if (a == b || a->rect.y >= b->rect.y || a->rect.y + a->rect.h < b->rect.y) continue;
+                int x = std::max(a->rect.x, b->rect.x) + 5;
+                // The first pixel row of the lower row, and the last of the upper one.
+                for (int y : {b->rect.y, a->rect.y + a->rect.h - 1}) {
+                    g_fired = 0;
+                    Click(x, y);
+                    EXPECT_EQ(g_fired, 1) << page->children.size() << "-child page, rows at " << a->rect.y << " and "
+                                          << b->rect.y << ", click at y " << y;
+                    ++shared;
+                }
+            }
+        EXPECT_GT(shared, 0) << "every page here has rows that meet";
+        page->callbacks = actions;
+    }
+}

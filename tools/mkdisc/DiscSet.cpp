@@ -8,6 +8,7 @@
 
 #include "engine/MemberNames.h"
 #include "shell/CStringTable.h"
+#include "shell/PlayerTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -321,6 +322,10 @@ bool LayOut(const Inputs& in, const fs::path& work, std::uint64_t block, const M
             if (!l.table) continue;
             std::string add = entries;
             if (l.table->Value("MAIN_EXECUTABLE").empty()) add += "MAIN_EXECUTABLE\t" + mainExe + "\r\n";
+            // Texts newer than the table: the installer has them in English, and so does the table now,
+            // where a translator finds them.
+            for (const BuiltInText& b : kBuiltInTexts)
+                if (l.table->Value(b.key).empty()) add += std::string(b.key) + "\t" + b.english + "\r\n";
             DiscFile f{l.name + "/strings.txt", {}, {}, -1, 0};
             std::string why;
             if (!l.table->Complete(add, &f.text, &why))
