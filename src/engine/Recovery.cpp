@@ -107,6 +107,16 @@ bool OfferRecovery() {
     case PendingJournal::Usable:
         break;
     }
+    // Ended before anything of the player's was touched (the target folder made, the notice on
+    // screen): there is nothing to continue, and the folders go without a question.
+    bool touched = false;
+    for (const journal::Record& r : contents.records)
+        touched = touched || r.kind != journal::Record::Folder;
+    if (!touched) {
+        g_journal.Adopt(contents);
+        RollBack(g_journal);
+        return false;
+    }
     bool resume = AskYesNo("%s", PlayerText("RESUME_INSTALL").c_str());
     // The window went while the question was up: nothing is done now, the next start asks again.
     if (g_leaving) return false;

@@ -62,7 +62,8 @@ disc "$disc2"
 click $YES_X $YES_Y 0.5
 expect_true "the quality page follows" wait_page quality back_quality.tga
 expect_eq "at the end of the copy the title is the plain one" "$(title)" "Brightvale Installation"
-expect_eq "every file of both discs is in the typed folder" "$(listing "$(host Games/Typed)")" "$(listing "$reference")"
+expect_eq "every file of both discs is in the typed folder" "$(contents "$(host Games/Typed)")" "$(contents "$reference")"
+expect_true "the journal stays until the finishing steps" test -f "$(host Games/Typed)/~setup-journal"
 expect_true "nothing kept aside is left" test -z "$(ls -d "$(host Games/Typed)"/~setup-kept* 2>/dev/null)"
 wine_end
 
@@ -96,7 +97,7 @@ disc "$disc2"
 message_seen "$insert" 2 && sleep 1
 click $YES_X $YES_Y 0.5
 wait_page resume-quality back_quality.tga
-expect_eq "every byte is in place" "$(listing "$(host Games/Resumed)")" "$(listing "$reference")"
+expect_eq "every byte is in place" "$(contents "$(host Games/Resumed)")" "$(contents "$reference")"
 wine_end
 
 echo "a target drive too small for the game"

@@ -46,60 +46,6 @@ cp -r "$discs" "$work/faults-sample-discs"
 cp "$bin/setup.exe" "$work/faults-sample-discs/disc1/"
 for d in "$work"/faults-sample-discs/disc*; do cp "$bin/uninstall.exe" "$d/"; done
 
-# start NAME DISC [E-FOLDER]: a fresh prefix with DISC in D: (and a hard disk E:), setup.exe started
-# from it with its debug output (the messages it shows) in faults-NAME.log
-start() {
-    wine_prefix "$work/template" "$work/faults-$1"
-    own_profile
-    [ -n "${3:-}" ] && wine_drive e "$3" hd
-    wine_drive d "$2" cdrom
-    walk_log=$work/faults-$1.log
-    WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
-    wait_window
-}
-# to_options: Install on the welcome page, Accept on the licence page
-to_options() {
-    click 280 127 2
-    click 275 336 2
-}
-# install: Install on the options page, then OK on the virus-scanner notice
-install() {
-    click 275 187 2
-    click $OK_X $OK_Y 0
-}
-messages() { grep -a 'OutputDebugStringA "message: ' "$walk_log" | sed 's/.*"message: //; s/\\n"$//'; }
-# hold_in FILE: installs, and freezes the installer as soon as FILE (a large member, as the host sees
-# it) has its first bytes, so that a fault can be made in the middle of its package; true when it was caught
-# there. The member is written in a blink: the watch starts before the click that starts the copy.
-hold_in() {
-    held=$(wine_pids '-CDPath' | head -1)
-    rm -f "$work/faults-held"
-    (
-        end=$((SECONDS + 60))
-        while [ ! -s "$1" ] && [ $SECONDS -lt $end ]; do :; done
-        [ -n "$held" ] && kill -STOP "$held"
-        sleep 0.2
-        { stat -c %s "$1" 2>/dev/null || echo none; } >"$work/faults-held"
-    ) &
-    local watch=$!
-    install
-    wait $watch
-    local size state
-    size=$(cat "$work/faults-held")
-    state=$(awk '$1 == "State:" { print $2 }' "/proc/${held:-0}/status" 2>/dev/null)
-    echo "    process ${held:-none} in state ${state:-none}, with $size bytes of $(basename "$1") written"
-    # Stopped, and the member neither empty nor whole, nor growing while stopped.
-    [ "$state" = T ] && [ "$size" != none ] && [ "$size" -gt 0 ] && [ "$size" -lt $((pad_mib << 20)) ] &&
-        [ "$(stat -c %s "$1")" = "$size" ]
-}
-release() { kill -CONT "$held"; }
-# player_files FOLDER: what a player keeps in the target folder before installing: notes of his own
-# and an older readme, which the first package replaces
-player_files() {
-    mkdir -p "$1"
-    echo "the player's notes" >"$1/notes.txt"
-    echo "an older readme" >"$1/readme.txt"
-}
 # after_failure NAME FOLDER BEFORE: OK on the message; the welcome page returns and FOLDER is as it was
 after_failure() {
     shot "$1-message"
@@ -113,13 +59,13 @@ disc_away() {
     echo "the disc taken away in the middle of a package"
     rm -rf "$work/faults-away-disc"
     cp -r "$fdisc" "$work/faults-away-disc"
-    start away "$work/faults-away-disc"
+    start_setup faults-away "$work/faults-away-disc"
     target=$(host Games/Kept)
     player_files "$target"
     before=$(listing "$target")
     to_options
     type_folder 'C:\Games\Kept'
-    expect_true "the installer is held in the middle of the large package" hold_in "$target/pad/pad.bin"
+    expect_true "the installer is held in the middle of the large package" hold_in "$target/pad/pad.bin" $((pad_mib << 20))
     rm "$WINEPREFIX/dosdevices/d:"
     truncate -s 4096 "$work/faults-away-disc/pad.rar"
     release
@@ -137,12 +83,12 @@ drive_full() {
         fail "a small drive for the target" "tmpfs could not be mounted on $small"
         return
     fi
-    start full "$fdisc" "$small"
+    start_setup faults-full "$fdisc" "$small"
     player_files "$small/Brightvale"
     before=$(listing "$small/Brightvale")
     to_options
     type_folder 'E:\Brightvale'
-    expect_true "the installer is held in the middle of the large package" hold_in "$small/Brightvale/pad/pad.bin"
+    expect_true "the installer is held in the middle of the large package" hold_in "$small/Brightvale/pad/pad.bin" $((pad_mib << 20))
     # Another program takes the rest of the drive meanwhile.
     dd if=/dev/zero of="$small/filler" bs=1M count=$((space + 6)) 2>/dev/null
     release
@@ -154,43 +100,140 @@ drive_full() {
 }
 
 ended_and_restarted() {
-    echo "the installer ended during the copy and started again"
+    echo "the installer ended between two packages and started again"
     disc1=$work/faults-sample-discs/disc1
     disc2=$work/faults-sample-discs/disc2
-    start killed "$disc1"
+    start_setup faults-killed "$disc1"
     game="$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale"
     to_options
-    install
+    start_copy
     insert=$(text_of INSERT_DISK)
     expect_true "disc 1 is unpacked and disc 2 asked for" message_seen "$insert"
     shot killed-disc-question
     wine_end
     expect_true "the first disc's files are in the game folder" test -f "$game/readme.txt"
-    walk_log=$work/faults-killed-again.log
-    WINEDEBUG=-all,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
-    wait_window
-    expect_true "the next start offers a fresh installation" on_page killed-welcome back_install.tga
-    walk_install expect_true
-    expect_true "the installation over the partial one completes" wait_page killed-maintenance back_play.tga
+    again faults-killed-again
+    expect_true "the next start asks whether to continue" message_seen "$(text_of RESUME_INSTALL)"
+    shot killed-resume-question
+    click $YES_X $YES_Y 2
+    walk_from_copy expect_true
+    expect_true "the continued installation completes" wait_page killed-maintenance back_play.tga
     expect_true "install.log is written" test -f "$game/install.log"
-    expect_eq "nothing kept aside is left" "$(ls -d "$game"/~setup-kept* 2>/dev/null)" ""
+    expect_eq "nothing kept aside is left" "$(ls -d "$game"/~setup-* 2>/dev/null)" ""
     click 100 187 1 # Uninstall
     expect_true "the uninstaller asks" box_answer "Brightvale Uninstall" Return
-    working_copy
+    expect_true "its working copy runs" working_copy
     expect_true "and ends with a message" box_answer "Brightvale Uninstall" Return
-    wait_all
-    expect_eq "the game folder is gone, nothing of either attempt left" "$(find "$game" 2>/dev/null)" ""
+    expect_true "every process ends" wait_all
+    expect_eq "the game folder is gone, nothing of either start left" "$(find "$game" 2>/dev/null)" ""
     expect_eq "InstallDir is gone" "$(wine_reg_value "$product" InstallDir)" ""
     expect_eq "the uninstall entry is gone" "$(wine_reg_value "$entry" DisplayName)" ""
     wine_end
 }
 
+killed_mid_package() {
+    disc1=$fdisc # the texts the installer shows
+    for answer in no yes; do
+        echo "the installer killed in the middle of a package, started again, answered $answer"
+        start_setup "faults-kill-$answer" "$fdisc"
+        target=$(host Games/Kept)
+        player_files "$target"
+        before=$(listing "$target")
+        to_options
+        type_folder 'C:\Games\Kept'
+        expect_true "the installer is held in the middle of the large package" hold_in "$target/pad/pad.bin" $((pad_mib << 20))
+        wine_end # killed, as Task Manager or a crash ends it: nothing of it runs any more
+        again "faults-kill-$answer-again"
+        expect_true "the next start asks whether to continue" message_seen "$(text_of RESUME_INSTALL)"
+        shot "kill-$answer-question"
+        if [ $answer = no ]; then
+            click $NO_X $NO_Y 2
+            expect_true "then the welcome page" wait_page kill-no-welcome back_install.tga
+            expect_eq "the target folder is exactly as it was, modes too" "$(listing "$target")" "$before"
+            expect_eq "no folder of the installation is left in it" "$(cd "$target" && find . -mindepth 1 -type d)" ""
+        else
+            click $YES_X $YES_Y 2
+            expect_true "the copy goes on to the quality page" wait_page kill-yes-quality back_quality.tga
+            expect_eq "every file equals unrar x of the packages" "$(unpacked_differs "$fdisc" "$target")" ""
+            expect_eq "the player's notes are kept" "$(cat "$target/notes.txt")" "the player's notes"
+        fi
+        wine_end
+    done
+}
+
+closed_during_copy() {
+    disc1=$fdisc
+    echo "Alt+F4 in the middle of a package"
+    start_setup faults-close "$fdisc"
+    target=$(host Games/Kept)
+    player_files "$target"
+    before=$(listing "$target")
+    to_options
+    type_folder 'C:\Games\Kept'
+    expect_true "the installer is held in the middle of the large package" hold_in "$target/pad/pad.bin" $((pad_mib << 20))
+    xdotool key alt+F4 # waits in the queue until the installer runs again
+    release
+    expect_true "the close asks the cancel question" message_seen "$(text_of ARE_YOU_SURE)"
+    shot close-question
+    click $YES_X $YES_Y 2
+    expect_true "the program is still there, on the welcome page" wait_page close-welcome back_install.tga
+    expect_eq "the target folder is exactly as it was" "$(listing "$target")" "$before"
+    wine_end
+
+    echo "Alt+F4 while the notice is open"
+    start_setup faults-notice "$fdisc"
+    to_options
+    click 275 187 2
+    expect_true "the notice is up" message_seen "$(text_of ANTIVIR_WARNING)"
+    xdotool key alt+F4
+    sleep 2
+    shot notice-after-close
+    if [ -n "$(wine_pids '-CDPath')" ]; then
+        expect_true "the notice stays until it is answered" test -n "$(window)"
+        expect_eq "and nothing else was shown" "$(messages | tail -n +2)" ""
+    else
+        pass "no process is left"
+    fi
+    wine_end
+    again faults-notice-again
+    expect_true "a new start shows the welcome page" on_page notice-again-welcome back_install.tga
+    expect_eq "with nothing to continue, nothing is asked" "$(messages)" ""
+    wine_end
+}
+
+finished_once() {
+    echo "OK clicked twice while the additional program runs"
+    disc1=$work/faults-sample-discs/disc1
+    disc2=$work/faults-sample-discs/disc2
+    start_setup faults-twice "$disc1"
+    to_options
+    start_copy
+    expect_true "disc 2 asked for" message_seen "$(text_of INSERT_DISK)"
+    disc "$disc2"
+    click $YES_X $YES_Y 0.5
+    expect_true "the quality page" wait_page twice-quality back_quality.tga
+    disc "$disc1"
+    click 248 285 0.5
+    click 100 187 0.5
+    expect_true "the additional program's question" message_seen "$(text_of CONFIRM_ADD_INSTALL_0)"
+    click $YES_X $YES_Y 1.5
+    click 100 187 0.5 # again, while the program runs its five seconds
+    click 100 187 0.5
+    expect_true "the maintenance page" wait_page twice-maintenance back_play.tga
+    expect_eq "the additional program ran once" \
+        "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
+    expect_eq "it was started once" "$(grep -ac 'CreateProcessInternalW.*BrightvaleExtras' "$work/faults-twice.log")" 1
+    expect_eq "no RunOnce value of ours is left" \
+        "$(wine_reg_value 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Runonce' __OrelwickAdditionalInstallation__)" ""
+    wine_end
+}
+
 session_end() {
     echo "the session ending while an additional program runs"
-    start session "$fdisc"
+    start_setup faults-session "$fdisc"
     game="$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale"
     to_options
-    install
+    start_copy
     expect_true "the quality page" wait_page session-quality back_quality.tga
     click 248 285 0.5
     click 100 187 1 # OK: the finishing steps, then the additional programs
@@ -229,13 +272,13 @@ hostile_packages() {
             ;;
         esac
         echo " a package with $kind member names"
-        start "hostile-$kind" "$disc"
+        start_setup "faults-hostile-$kind" "$disc"
         target=$(host Games/Kept)
         player_files "$target"
         before=$(listing "$target")
         to_options
         type_folder 'C:\Games\Kept'
-        install
+        start_copy
         expect_true "the message names the package" message_seen "Cannot process package: $package."
         expect_eq "and is the only one after the notice" "$(messages | tail -n +2)" "Cannot process package: $package."
         after_failure "hostile-$kind" "$target" "$before"
@@ -246,7 +289,7 @@ hostile_packages() {
 }
 
 # Every fault, or those named on the command line.
-for fault in "${@:-disc_away drive_full ended_and_restarted session_end hostile_packages}"; do
+for fault in "${@:-disc_away drive_full ended_and_restarted killed_mid_package closed_during_copy finished_once session_end hostile_packages}"; do
     for f in $fault; do $f; done
 done
 echo "screenshots in $shots"

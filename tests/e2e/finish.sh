@@ -121,6 +121,8 @@ expect_true "the desktop shortcut resolves to the game" \
 expect_eq "the additional program ran once" \
     "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
 expect_eq "every additional slot is done" "$(od -An -tx1 "$game/addinstf.bin" | tr -d ' \n')" "$(printf '01%.0s' $(seq 16))"
+expect_eq "no RunOnce value of ours is left" "$(wine_reg_value "$runonce" __OrelwickAdditionalInstallation__)" ""
+expect_eq "no journal is left" "$(ls -d "$game"/~setup-* 2>/dev/null)$(wine_reg_value "$product" PendingInstallDir)" ""
 
 echo "the RunOnce phase runs the remaining slots only"
 wine_end

@@ -10,8 +10,12 @@ window() { xdotool search --onlyvisible --name 'Brightvale' 2>/dev/null | head -
 # title: the installer window's title; host PATH: a path under the prefix's C: drive
 title() { xdotool getwindowname "$(window)" 2>/dev/null; }
 host() { echo "$WINEPREFIX/drive_c/$1"; }
-# listing DIR: every file with its checksum, relative, sorted
-listing() { (cd "$1" 2>/dev/null && find . -type f -exec md5sum {} + | sort -k2); }
+# listing DIR: every file with its checksum and its mode (a read-only file loses its write bits under
+# Wine), relative, sorted
+listing() { (cd "$1" 2>/dev/null && find . -type f -exec sh -c 'for f; do echo "$(md5sum <"$f" | cut -c1-32) $(stat -c %a "$f") $f"; done' _ {} + | sort -k3); }
+# contents DIR: every file with its checksum, relative, sorted, without the installer's own journal and
+# kept files (for comparing an installation with the packages it came from)
+contents() { (cd "$1" 2>/dev/null && find . -type f ! -path './~setup-*' -exec md5sum {} + | sort -k2); }
 # type_folder PATH: replaces the text of the options page's folder box
 type_folder() {
     click 277 161 0.5
@@ -19,6 +23,81 @@ type_folder() {
     xdotool key --repeat 120 --delay 5 BackSpace
     xdotool type --delay 30 "$1"
     sleep 0.5
+}
+
+# start_setup NAME DISC [E-FOLDER]: a fresh prefix $work/NAME with DISC in D: (and a hard disk E:), and
+# setup.exe started from D: with its debug output (the messages it shows) in $work/NAME.log
+start_setup() {
+    wine_prefix "$work/template" "$work/$1"
+    own_profile
+    [ -n "${3:-}" ] && wine_drive e "$3" hd
+    wine_drive d "$2" cdrom
+    walk_log=$work/$1.log
+    WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+    wait_window
+}
+# again NAME: setup.exe started once more from D: in the same prefix, its output in $work/NAME.log
+again() {
+    walk_log=$work/$1.log
+    WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+    wait_window
+}
+# to_options: Install on the welcome page, Accept on the licence page
+to_options() {
+    click 280 127 2
+    click 275 336 2
+}
+# start_copy: Install on the options page, then OK on the virus-scanner notice
+start_copy() {
+    click 275 187 2
+    click $OK_X $OK_Y 0
+}
+# messages: what the installer has shown so far, a message a line
+messages() { grep -a 'OutputDebugStringA "message: ' "$walk_log" | sed 's/.*"message: //; s/\\n"$//'; }
+# hold_in FILE BYTES: starts the copy, and freezes the installer as soon as FILE (a large member, as the host
+# sees it, BYTES when whole) has its first bytes, so that a fault can be made in the middle of its
+# package; true when it was caught there (stopped, the member neither empty nor whole, nor growing).
+hold_in() {
+    held=$(wine_pids '-CDPath' | head -1)
+    "$top/build/native/bin/freeze_at" "${held:-0}" "$1" 60 >"$work/held" 2>/dev/null &
+    local watch=$!
+    start_copy
+    wait $watch
+    local size state
+    size=$(cat "$work/held")
+    state=$(awk '$1 == "State:" { print $2 }' "/proc/${held:-0}/status" 2>/dev/null)
+    echo "    process ${held:-none} in state ${state:-none}, with ${size:-no} bytes of $(basename "$1") written"
+    [ "$state" = T ] && [ -n "$size" ] && [ "$size" -gt 0 ] && [ "$size" -lt "$2" ] &&
+        [ "$(stat -c %s "$1")" = "$size" ]
+}
+release() { kill -CONT "$held"; }
+# unpacked_differs DISC TARGET: every file of DISC's packages, as the vendor's unrar x unpacks them,
+# that TARGET does not hold byte for byte (a name a line; nothing when all are there). unrar writes the
+# names as stored, in the discs' OEM code page (437): they are read back in it.
+unpacked_differs() {
+    local ref=$work/unrar-x
+    rm -rf "$ref"
+    mkdir -p "$ref"
+    for a in "$1"/*.rar; do unrar x -o+ -idq "$a" "$ref/" >/dev/null || echo "unrar x failed on $a"; done
+    python3 - "$ref" "$2" <<'PY'
+import filecmp, os, sys
+ref, target = sys.argv[1].encode(), sys.argv[2]
+for root, _, files in os.walk(ref):
+    for f in files:
+        name = os.path.relpath(os.path.join(root, f), ref).decode("cp437")
+        there = os.path.join(target, name)
+        if not os.path.isfile(there) or not filecmp.cmp(os.path.join(root, f), there, shallow=False):
+            print(name)
+PY
+}
+# player_files FOLDER: what a player keeps in the target folder before installing: notes of his own, an
+# older readme and a read-only manual, both of which the first package replaces
+player_files() {
+    mkdir -p "$1"
+    echo "the player's notes" >"$1/notes.txt"
+    echo "an older readme" >"$1/readme.txt"
+    echo "an older manual" >"$1/manual.txt"
+    chmod a-w "$1/manual.txt"
 }
 
 # own_profile: the prefix's profile folders that Wine links to the home folder (the desktop among them)
@@ -88,7 +167,12 @@ walk_install() {
     shot 4-notice
     click $OK_X $OK_Y 1.5
     $check "the progress page" on_page 5-progress back_progress.tga
-    message_seen "$(text_of INSERT_DISK)" && sleep 1
+    walk_from_copy "$check"
+}
+# walk_from_copy CHECK: from the copy of disc 1 on, as walk_install goes on
+walk_from_copy() {
+    local check=$1
+    $check "the question for disc 2" message_seen "$(text_of INSERT_DISK)" && sleep 1
     shot 6-disc-question
     disc "$disc2"
     click $YES_X $YES_Y 0.5
@@ -97,7 +181,7 @@ walk_install() {
     click 248 285 0.5
     shot 8-quality-low
     click 100 187 0.5
-    message_seen "$(text_of CONFIRM_ADD_INSTALL_0)" && sleep 1
+    $check "the additional program's question" message_seen "$(text_of CONFIRM_ADD_INSTALL_0)" && sleep 1
     shot 9-extras-question
     click $YES_X $YES_Y 2
 }

@@ -112,3 +112,16 @@ TEST_F(Recovery, AJournalNamingAnythingOutsideItsFolderIsRefusedWhole) {
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, kPendingInstallValue, "C:\\Games\\..\\Windows");
     EXPECT_EQ(FindPendingJournal(&contents, &problem), PendingJournal::Refused);
 }
+
+TEST_F(Recovery, EndedBeforeAnyFileTheFoldersGoWithoutAQuestion) {
+    // The installer made the target folder, then was ended while its notice was on screen.
+    g_journal.Begin("C:\\Games\\New\\Brightvale");
+    ASSERT_TRUE(g_journal.MakeDirs("C:\\Games\\New\\Brightvale"));
+    g_journal.Reset();
+    ASSERT_TRUE(HasPendingInstallation());
+    EXPECT_FALSE(OfferRecovery());
+    EXPECT_TRUE(D().boxes.empty()) << "nothing asked";
+    EXPECT_FALSE(Exists("C:\\Games\\New"));
+    EXPECT_TRUE(Exists("C:\\Games\\Brightvale\\notes.txt"));
+    EXPECT_FALSE(HasPendingInstallation());
+}
