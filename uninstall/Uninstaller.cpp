@@ -1,6 +1,7 @@
 #include "Uninstaller.h"
 
 #include "engine/InstallLogFormat.h"
+#include "engine/LinkSafety.h"
 #include "platform/Os.h"
 
 #include <cctype>
@@ -44,6 +45,11 @@ bool PlanFor(const std::string& folder, Plan* plan) {
         return false;
     }
     *plan = MakePlan(folder, entries, CurrentEnvironment(folder));
+    // A game folder that is itself a link is some other folder: nothing of it is the game's.
+    if (plan->refusal == Refusal::None && os::IsReparsePoint(folder.c_str())) {
+        plan->refusal = Refusal::UnsafeFolder;
+        plan->offending = folder;
+    }
     switch (plan->refusal) {
     case Refusal::None:
         return true;
@@ -86,13 +92,13 @@ bool SamePath(const std::string& a, const std::string& b) {
     return IsWithin(a, b) && IsWithin(b, a);
 }
 
-// Files and folders left in the folder (recursively), install.log aside.
+// Files and folders left in the folder (recursively, but never into a link), install.log aside.
 void Leftovers(const std::string& folder, std::vector<std::string>* out) {
     std::string pattern = folder + "\\*.*";
     for (const os::DirEntry& e : os::ListDir(pattern.c_str())) {
         if (e.name == "." || e.name == "..") continue;
         std::string path = folder + "\\" + e.name;
-        if (e.isDir) {
+        if (e.isDir && !os::IsReparsePoint(path.c_str())) {
             std::size_t before = out->size();
             Leftovers(path, out);
             if (out->size() == before) out->push_back(path + "\\");
@@ -164,8 +170,18 @@ int Remove(const std::string& modulePath, const std::string& folder) {
     if (!PlanFor(folder, &plan)) return 1;
 
     std::string uninstaller = Normalize(folder + "\\uninstall.exe");
+    std::string shortFolder = ShortForm(folder);
     std::vector<std::string> left;
     for (const std::string& path : plan.remove) {
+        // Inside the game folder nothing is removed through a link: a logged link goes itself, what a
+        // link leads to stays, even when the log names it.
+        bool inShortForm = !shortFolder.empty() && IsWithin(path, shortFolder);
+        if (IsWithin(path, folder) || inShortForm) {
+            links::Reach reach = links::Check(inShortForm && !IsWithin(path, folder) ? shortFolder : folder, path);
+            if (reach == links::Reach::Link && !os::RemoveLink(path.c_str())) left.push_back(path);
+            if (reach == links::Reach::ThroughLink && os::FindFirstExists(path.c_str())) left.push_back(path);
+            if (reach != links::Reach::Direct) continue;
+        }
         bool exists = false;
         if (IsFolder(path, &exists)) {
             // A folder goes only when empty: what the player put there stays, and so does the folder.

@@ -1,6 +1,7 @@
 #include "engine/Rollback.h"
 
 #include "engine/InstallJournal.h"
+#include "engine/LinkSafety.h"
 #include "platform/Os.h"
 #include "shell/MessageBoxes.h"
 #include "shell/PlayerTexts.h"
@@ -37,6 +38,14 @@ bool UndoRecords(const std::vector<journal::Record>& records, const std::string&
     bool complete = true;
     for (std::size_t i = records.size(); i-- > 0;) {
         const journal::Record& r = records[i];
+        // A link put in the way since (by another program, or another user) is never followed: the
+        // link itself goes if it stands where the installation made something, what it leads to stays.
+        if (r.kind != journal::Record::Done && !KeyWithin(target, r.path)) {
+            links::Reach reach = links::Check(target, r.path);
+            if (reach == links::Reach::Link && r.kind != journal::Record::Replaced) os::RemoveLink(r.path.c_str());
+            if (reach != links::Reach::Direct) continue;
+            if (r.kind == journal::Record::Replaced && links::Check(target, r.kept) != links::Reach::Direct) continue;
+        }
         switch (r.kind) {
         case journal::Record::File:
             os::SetFileAttrs(r.path.c_str(), os::kAttrNormal);

@@ -87,6 +87,14 @@ bool FileDelete(const char* path);
 bool RemoveDir(const char* path);
 // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: the file goes at the next start of Windows.
 bool DeleteAtReboot(const char* path);
+// FILE_ATTRIBUTE_REPARSE_POINT of the path itself (a junction, a symbolic link).
+bool IsReparsePoint(const char* path);
+// GetFinalPathNameByHandle of the file or folder opened at path: where it really is, every link
+// resolved, in the "\\?\" form; "" when it cannot be opened or the system lacks the call.
+std::string FinalPath(const char* path);
+// Removes a reparse point itself (RemoveDirectory for a folder link, DeleteFile for a file link),
+// never what it leads to.
+bool RemoveLink(const char* path);
 // MoveFileEx with MOVEFILE_WRITE_THROUGH (and MOVEFILE_REPLACE_EXISTING when replace): the move is on
 // the disk when it returns. Within one volume only.
 bool MoveOnDisk(const char* from, const char* to, bool replace);

@@ -221,3 +221,16 @@ TEST_F(Journal, AFileThatCannotBeDeletedKeepsTheJournalForTheNextStart) {
     EXPECT_TRUE(RollBack(g_journal)) << "once the file is free";
     EXPECT_FALSE(Exists("C:\\Games")) << "the folders the installation made go with it";
 }
+
+TEST_F(Journal, TheRollbackNeverFollowsALinkPutInTheWay) {
+    Write("C:\\Outside\\keep.dat", "another user's");
+    g_journal.Begin("C:\\Games\\Brightvale");
+    ASSERT_TRUE(g_journal.MakeDirs("C:\\Games\\Brightvale"));
+    ASSERT_TRUE(g_journal.PrepareFile("C:\\Games\\Brightvale\\bin\\keep.dat") && g_journal.Write());
+    // A folder the installation made, swapped for a link to a folder outside before the rollback.
+    fs::create_symlink(os::testdouble::HostPath("C:\\Outside"), os::testdouble::HostPath("C:\\Games\\Brightvale\\bin"));
+    ASSERT_TRUE(RollBack(g_journal));
+    EXPECT_EQ(Read("C:\\Outside\\keep.dat"), "another user's");
+    EXPECT_FALSE(fs::is_symlink(os::testdouble::HostPath("C:\\Games\\Brightvale\\bin"))) << "the link itself went";
+    EXPECT_FALSE(Exists("C:\\Games\\Brightvale"));
+}

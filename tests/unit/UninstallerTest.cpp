@@ -154,3 +154,54 @@ TEST_F(Uninstaller, WithoutACopyTheWorkIsDoneInPlace) {
     EXPECT_TRUE(D().processes.empty());
     EXPECT_FALSE(Exists(game + "\\readme.txt"));
 }
+
+// On Windows (links marked, final paths), on XP (no final paths: the folders on the way are all there is)
+// and under Wine (links to files unmarked: only their final path tells).
+enum class LinkSystem { Windows, XP, Wine };
+class UninstallerLinks : public Uninstaller, public ::testing::WithParamInterface<LinkSystem> {};
+INSTANTIATE_TEST_SUITE_P(Systems, UninstallerLinks,
+                         ::testing::Values(LinkSystem::Windows, LinkSystem::XP, LinkSystem::Wine));
+
+TEST_P(UninstallerLinks, NeverRemovesThroughALinkAtAnyLevel) {
+    D().noFinalPath = GetParam() == LinkSystem::XP;
+    D().fileLinksUnmarked = GetParam() == LinkSystem::Wine;
+    // Files of others, outside the game folder, that links in it lead to.
+    Write("C:\\Windows\\System32\\x.dll", "the system's");
+    Write("C:\\Outside\\notes.txt", "another user's");
+    Write("C:\\Outside\\data.bin", "another user's data");
+    auto link = [&](const std::string& at, const std::string& to) {
+        fs::create_symlink(os::testdouble::HostPath(to), os::testdouble::HostPath(at));
+    };
+    // A logged folder that is now a link (a junction to System32, say), with a logged file in it.
+    fs::remove_all(os::testdouble::HostPath(game + "\\maps"));
+    link(game + "\\maps", "C:\\Windows\\System32");
+    // A link inside a logged folder that is a real one.
+    Write(game + "\\data\\real.dat", "game data");
+    link(game + "\\data\\more", "C:\\Outside");
+    // A logged file that is a link to a file outside.
+    link(game + "\\lib.dll", "C:\\Outside\\data.bin");
+    Write(game + "\\install.log", "Brightvale.exe\r\nmaps\r\nmaps\\x.dll\r\ndata\r\ndata\\real.dat\r\n"
+                                  "data\\more\\notes.txt\r\nlib.dll\r\nuninstall.exe\r\n");
+    ASSERT_EQ(RunAsUser(os::kIdYes), 0);
+    EXPECT_EQ(Read("C:\\Windows\\System32\\x.dll"), "the system's") << "not through the logged folder's link";
+    EXPECT_EQ(Read("C:\\Outside\\notes.txt"), "another user's") << "not through a link in a logged folder";
+    EXPECT_EQ(Read("C:\\Outside\\data.bin"), "another user's data") << "not the file a logged link names";
+    EXPECT_FALSE(fs::is_symlink(os::testdouble::HostPath(game + "\\maps"))) << "the logged links go themselves";
+    if (GetParam() != LinkSystem::Wine) // there a link to a file cannot be told from the file: it stays
+        EXPECT_FALSE(fs::is_symlink(os::testdouble::HostPath(game + "\\lib.dll")));
+    EXPECT_FALSE(Exists(game + "\\data\\real.dat"));
+    ASSERT_FALSE(D().boxes.empty());
+    EXPECT_NE(D().boxes.back().text.find("more"), std::string::npos) << "the link it left is listed";
+}
+
+TEST_F(Uninstaller, AGameFolderThatIsItselfALinkIsRefused) {
+    Write("C:\\Elsewhere\\install.log", "Brightvale.exe\r\n");
+    Write("C:\\Elsewhere\\Brightvale.exe", "someone's program");
+    Write("C:\\Elsewhere\\uninstall.exe", "MZ");
+    fs::remove_all(os::testdouble::HostPath(game));
+    fs::create_symlink(os::testdouble::HostPath("C:\\Elsewhere"), os::testdouble::HostPath(game));
+    EXPECT_EQ(uninstall::Run(game + "\\uninstall.exe", ""), 1);
+    EXPECT_EQ(Read("C:\\Elsewhere\\Brightvale.exe"), "someone's program");
+    ASSERT_EQ(D().boxes.size(), 1u);
+    EXPECT_NE(D().boxes[0].text.find("not a game folder of its own"), std::string::npos);
+}

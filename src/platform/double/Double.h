@@ -68,6 +68,8 @@ struct State {
     int diskFlushes = 0; // FlushToDisk calls that reached an open file
     std::vector<std::string> diskOrder; // "flush", and "move FROM" for each file moved, in their order
     bool movesFail = false;
+    bool noFinalPath = false;       // a system without GetFinalPathNameByHandle (XP)
+    bool fileLinksUnmarked = false; // links to files are no reparse points, as Wine has them
     // files another program holds open (lower-cased Windows paths): they cannot be deleted or moved
     std::set<std::string> lockedFiles;
     // the end of the session held off: the reason given, empty while nothing holds it off

@@ -2,6 +2,8 @@
 #include "platform/double/DoubleInternal.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -117,6 +119,9 @@ bool FileDelete(const char* path) {
     struct stat st;
     if (host.empty() || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     if (!(st.st_mode & S_IWUSR)) return false; // Windows refuses to delete a read-only file
+    // Wine deletes the file a link to a file leads to, not the link.
+    char real[PATH_MAX];
+    if (Double().fileLinksUnmarked && realpath(host.c_str(), real)) return unlink(real) == 0;
     return unlink(host.c_str()) == 0;
 }
 
@@ -128,6 +133,37 @@ bool RemoveDir(const char* path) {
 bool DeleteAtReboot(const char* path) {
     Double().deleteAtReboot.push_back(path);
     return true;
+}
+
+bool IsReparsePoint(const char* path) {
+    struct stat st;
+    std::string host = HostPath(path);
+    return !host.empty() && lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+           !(Double().fileLinksUnmarked && !IsDir(host));
+}
+
+std::string FinalPath(const char* path) {
+    char real[PATH_MAX];
+    std::string host = HostPath(path);
+    if (Double().noFinalPath || host.empty() || !realpath(host.c_str(), real)) return std::string();
+    // Back to a Windows path through the drive whose folder holds it; a host path stays as it is, and
+    // matches no Windows path.
+    std::string r = real;
+    for (auto& [letter, folder] : Double().drives) {
+        char root[PATH_MAX];
+        if (!realpath(folder.c_str(), root)) continue;
+        std::string f = root;
+        if (r.compare(0, f.size(), f) != 0 || (r.size() > f.size() && r[f.size()] != '/')) continue;
+        std::string win = std::string("\\\\?\\") + letter + ":" + (r.size() > f.size() ? "" : "\\");
+        for (std::size_t i = f.size(); i < r.size(); ++i)
+            win += r[i] == '/' ? '\\' : r[i];
+        return win;
+    }
+    return r;
+}
+
+bool RemoveLink(const char* path) {
+    return IsReparsePoint(path) && unlink(HostPath(path).c_str()) == 0;
 }
 
 bool MoveOnDisk(const char* from, const char* to, bool replace) {

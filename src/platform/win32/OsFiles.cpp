@@ -61,6 +61,32 @@ bool DeleteAtReboot(const char* path) {
     return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
+bool IsReparsePoint(const char* path) {
+    DWORD attrs = GetFileAttributesA(path);
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::string FinalPath(const char* path) {
+    using Fn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto fn = kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetFinalPathNameByHandleA")))
+                     : nullptr;
+    if (!fn) return std::string();
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::string();
+    char buffer[1024] = {};
+    DWORD n = fn(h, buffer, sizeof buffer, 0 /* FILE_NAME_NORMALIZED, VOLUME_NAME_DOS */);
+    CloseHandle(h);
+    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+bool RemoveLink(const char* path) {
+    DWORD attrs = GetFileAttributesA(path);
+    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) != 0 : DeleteFileA(path) != 0;
+}
+
 bool MoveOnDisk(const char* from, const char* to, bool replace) {
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     return MoveFileExA(from, to, flags) != 0;
