@@ -41,7 +41,6 @@ bool SlotsDue(const addinst::Marker& marker) {
 
 void ArmAdditionalInstall() {
     CInstaller& in = g_installer;
-    in.ReadExeCDPath();
     std::string program = addinst::ProgramPath(in.cdDrive, kDiscProgram);
     reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue, RunOnceData(program.c_str()));
 }
@@ -66,12 +65,14 @@ void RunAdditionalPrograms(addinst::Marker& marker, const std::string& markerPat
         char key[32];
         std::snprintf(key, sizeof key, "ADD_INSTALL_%d", i);
         std::string command = g_strings.GetText(key);
-        if (command.empty()) continue;
+        // A program on the disc, by a name that stays on it: anything else counts as no program.
+        if (command.empty() || !IsPlainRelativeName(command)) continue;
         std::snprintf(key, sizeof key, "CONFIRM_ADD_INSTALL_%d", i);
         std::string question = g_strings.GetText(key);
         bool run = question.empty() || AskYesNo("%s", question.c_str());
         if (run) {
-            in.ReadExeCDPath();
+            // The drive checked at start-up: the registry, which any program of the user's can write,
+            // is not read again here.
             std::string program = addinst::ProgramPath(in.cdDrive, command);
             StartProcess(program.c_str(), "", true);
         }

@@ -45,11 +45,16 @@ void UnbindExtractor() {
     g_lib = EntryPoints();
 }
 
-void BindExtractor() {
-    g_installer.ReadExeCDPath();
-    // The drive and folder of the temporary folder, then the library's name.
-    std::string path = text::Fit(os::TempPath() + "\\unrar.dll", text::kMaxPath);
+std::string ExtractorLibraryPath() {
+    // Beside the running program: the relaunched copy's own folder, which only the user and the
+    // administrators can write, never the temporary folder every program of the user's can.
+    std::string path = text::Fit(ModuleFolder() + "\\unrar.dll", text::kMaxPath);
     CollapseSeparators(path);
+    return path;
+}
+
+void BindExtractor() {
+    std::string path = ExtractorLibraryPath();
     os::Handle library = os::LoadLibraryPath(path.c_str());
     if (!library) {
         // Owned by the window: the wizard under it takes no click until it is answered.

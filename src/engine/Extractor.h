@@ -3,7 +3,11 @@
 
 #include "engine/ExtractorApi.h"
 
-// Loads unrar.dll from the temporary folder by its full path and looks up the entry points.
+#include <string>
+
+// unrar.dll beside the running program, by its full path.
+std::string ExtractorLibraryPath();
+// Loads the library by its full path and looks up the entry points.
 void BindExtractor();
 // True once every entry point the engine calls was found.
 bool ExtractorBound();

@@ -156,7 +156,6 @@ void CInstaller::FinishInstall() {
     os::Sleep(500);
     os::SetCurrentDir(sourceDir.c_str());
     if (!shutdownPending) {
-        ReadExeCDPath();
         StartProcess(os::ModulePath().c_str(), "", false);
     }
     os::EndProcess(0);

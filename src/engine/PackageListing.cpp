@@ -1,5 +1,6 @@
 #include "engine/PackageListing.h"
 
+#include "engine/Extractor.h"
 #include "engine/ExtractorApi.h"
 #include "platform/Os.h"
 #include "shell/Files.h"
@@ -10,9 +11,7 @@
 bool ListPackage(const char* package, std::vector<PackageMember>* members) {
     members->clear();
     // The library the extraction binds: loading it again only counts up its use.
-    std::string path = text::Fit(os::TempPath() + "\\unrar.dll", text::kMaxPath);
-    CollapseSeparators(path);
-    os::Handle library = os::LoadLibraryPath(path.c_str());
+    os::Handle library = os::LoadLibraryPath(ExtractorLibraryPath().c_str());
     if (!library) return false;
     auto open = reinterpret_cast<extractor::OpenArchiveFn>(os::LibrarySymbol(library, "RAROpenArchive"));
     auto close = reinterpret_cast<extractor::CloseArchiveFn>(os::LibrarySymbol(library, "RARCloseArchive"));

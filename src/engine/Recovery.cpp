@@ -7,6 +7,7 @@
 #include "gui/guiDialog.h"
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
+#include "shell/Files.h"
 #include "shell/Language.h"
 #include "shell/MessageBoxes.h"
 #include "shell/PlayerTexts.h"
@@ -26,19 +27,6 @@ void DropPointer() {
         os::RegRemoveValue(key, kPendingInstallValue);
         os::RegClose(key);
     }
-}
-
-// A folder of the form the journal writes: a drive, a path, no way up.
-bool PlainFolder(const std::string& path) {
-    if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
-    for (std::size_t start = 3; start <= path.size();) {
-        std::size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos) end = path.size();
-        std::string part = path.substr(start, end - start);
-        if (part == "." || part == "..") return false;
-        start = end + 1;
-    }
-    return true;
 }
 
 bool ReadWhole(const std::string& path, std::string* bytes) {
@@ -69,7 +57,7 @@ PendingJournal FindPendingJournal(journal::Contents* contents, std::string* prob
     std::string target;
     if (!ReadPointer(&target)) return PendingJournal::None;
     *problem = target;
-    if (!PlainFolder(target)) return PendingJournal::Refused;
+    if (!IsPlainAbsoluteFolder(target)) return PendingJournal::Refused;
     std::string path = target + (target.back() == '\\' ? "" : "\\") + journal::kFileName;
     std::string bytes;
     // No journal at the place: the installation ended before its first record; nothing to undo.
@@ -81,9 +69,9 @@ PendingJournal FindPendingJournal(journal::Contents* contents, std::string* prob
     // The elevated program undoes only what lies in the folder the player chose.
     for (const journal::Record& r : contents->records) {
         if (r.kind == journal::Record::Done) continue;
-        bool inside = PlainFolder(r.path) && (KeyWithin(r.path, target) || KeyWithin(target, r.path));
+        bool inside = IsPlainAbsoluteFolder(r.path) && (KeyWithin(r.path, target) || KeyWithin(target, r.path));
         if (r.kind == journal::Record::Replaced)
-            inside = inside && PlainFolder(r.kept) && KeyWithin(r.kept, target) && !KeyWithin(target, r.path);
+            inside = inside && IsPlainAbsoluteFolder(r.kept) && KeyWithin(r.kept, target) && !KeyWithin(target, r.path);
         if (r.kind == journal::Record::File) inside = inside && !KeyWithin(target, r.path);
         if (!inside) {
             *problem = r.path;

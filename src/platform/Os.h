@@ -81,6 +81,9 @@ struct DirEntry {
 std::vector<DirEntry> ListDir(const char* pattern); // FindFirstFileA / FindNextFileA, "." and ".." included
 bool CreateDir(const char* path);
 bool CreateDirWide(const std::u16string& path);
+// CreateDirectory with a protected DACL of its own: full control for the calling user, the
+// Administrators and SYSTEM, nobody else. False when it exists already or cannot be made.
+bool CreatePrivateDir(const char* path);
 bool FileCopy(const char* from, const char* to, bool failIfExists);
 bool SetFileAttrs(const char* path, std::uint32_t attrs);
 bool FileDelete(const char* path);
@@ -118,6 +121,8 @@ bool VersionInfo(std::uint32_t recordSize, std::uint32_t* platformId, std::uint3
 std::string TempPath();                                           // GetTempPathA, with its final separator
 std::string TempFileName(const char* folder, const char* prefix); // GetTempFileNameA, unique 0; "" on failure
 std::string ModulePath();                                         // the running executable
+// The system's cryptographic random generator (RtlGenRandom); false when it gives nothing.
+bool RandomBytes(void* out, std::size_t size);
 struct Rect {
     std::int32_t left, top, right, bottom;
 };

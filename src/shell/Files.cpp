@@ -7,6 +7,41 @@
 #include <cstring>
 #include <vector>
 
+namespace {
+
+// The steps of a path (separators either way), and whether each is a name a folder may have.
+bool PlainSteps(const std::string& path) {
+    if (path.empty()) return false;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = path.find_first_of("\\/", start);
+        std::string step = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (step.empty() || step == "." || step == "..") return false;
+        for (char c : step)
+            if (static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"|?*", c)) return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+        if (start == path.size()) return true; // a final separator
+    }
+}
+
+} // namespace
+
+bool IsPlainAbsoluteFolder(const std::string& path) {
+    return path.size() > 3 && path.size() < text::kMaxPath && std::isalpha(static_cast<unsigned char>(path[0])) &&
+           path[1] == ':' && (path[2] == '\\' || path[2] == '/') && PlainSteps(path.substr(3));
+}
+
+bool IsPlainRelativeName(const std::string& name) {
+    return !name.empty() && name[0] != '\\' && name[0] != '/' && PlainSteps(name);
+}
+
+std::string ModuleFolder() {
+    std::string module = os::ModulePath();
+    std::size_t cut = module.find_last_of("\\/");
+    return cut == std::string::npos ? std::string(".") : module.substr(0, cut);
+}
+
 bool FileExists(const char* nameOrPattern) {
     return os::FindFirstExists(nameOrPattern);
 }

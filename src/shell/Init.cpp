@@ -5,6 +5,7 @@
 #include "gui/guiPainter.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
+#include "shell/Files.h"
 #include "shell/Language.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
@@ -91,7 +92,9 @@ bool CInstaller::Init(void* instance) {
     windowActive = true;
     os::ComInitialize();
 
-    BackgroundMusic().Start((os::TempPath() + "\\Back.ogg").c_str(), true);
+    // Beside the running program, in the folder only the user and the administrators can write: the
+    // elevated program reads no file there that any program of the user's could have put in its place.
+    BackgroundMusic().Start((ModuleFolder() + "\\Back.ogg").c_str(), true);
 
     bool pending = !additionalInstall && HasPendingInstallation();
     InstallFlow flow = ChooseFlow(additionalInstall, IsAlreadyInstalled(), pending);

@@ -3,8 +3,11 @@
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
+#include "shell/Files.h"
+#include "shell/Language.h"
 #include "shell/Text.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace reg {
@@ -33,6 +36,14 @@ bool WriteString(std::uint32_t root, const char* key, const char* name, const st
 
 } // namespace reg
 
+bool IsFirstDiscDrive(const std::string& drive) {
+    if (!(drive.size() == 2 || (drive.size() == 3 && drive[2] == '\\')) || drive[1] != ':' ||
+        !std::isalpha(static_cast<unsigned char>(drive[0])))
+        return false;
+    std::string root = drive.substr(0, 2) + "\\";
+    return os::DriveType(root.c_str()) == os::kDriveCdrom && FileExists((root + "cd1").c_str());
+}
+
 const char* ReadInstallDir() {
     static char buffer[reg::kValueBytes];
     std::string value;
@@ -40,6 +51,9 @@ const char* ReadInstallDir() {
         return nullptr;
     // A value of the buffer's full size has no room left for the zero: it loses its last character.
     std::string fitted = text::Fit(value, sizeof buffer);
+    // Any program of the user's can write the value, and an elevated one acts on it: a folder of another
+    // form than the installer writes counts as none.
+    if (!IsPlainAbsoluteFolder(fitted)) return nullptr;
     std::memcpy(buffer, fitted.c_str(), fitted.size() + 1);
     return buffer;
 }
@@ -51,7 +65,8 @@ bool WriteVersionString(const char* text) {
 bool CInstaller::ReadExeCDPath() {
     std::string value;
     reg::ReadResult r = reg::ReadString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", &value);
-    if (r == reg::ReadResult::Ok) cdDrive = value;
+    // Only a CD-ROM drive that holds the first disc counts: anything else is as if the value were missing.
+    if (r == reg::ReadResult::Ok && IsFirstDiscDrive(value)) cdDrive = value;
     return r != reg::ReadResult::NoKey;
 }
 
@@ -62,7 +77,9 @@ void CInstaller::WriteExeCDPath() {
 bool CInstaller::ReadMediaDir() {
     std::string value;
     reg::ReadResult r = reg::ReadString(os::kHkeyCurrentUser, reg::kProductKey, "MediaDir", &value);
-    if (r == reg::ReadResult::Ok) mediaDir = value;
+    // One of the media folders the installer knows, or as if missing.
+    for (const char* folder : kMediaFolders)
+        if (r == reg::ReadResult::Ok && value == folder) mediaDir = value;
     return r != reg::ReadResult::NoKey;
 }
 

@@ -18,6 +18,9 @@ ReadResult ReadString(std::uint32_t root, const char* key, const char* name, std
 bool WriteString(std::uint32_t root, const char* key, const char* name, const std::string& value);
 } // namespace reg
 
-// InstallDir from a process-wide buffer, or null when the key or the value cannot be read.
+// InstallDir from a process-wide buffer, or null when the key or the value cannot be read, or the value
+// is not a folder of the form the installer writes.
 const char* ReadInstallDir();
+// "X:" (or "X:\") of a CD-ROM drive whose root holds the first disc's marker.
+bool IsFirstDiscDrive(const std::string& drive);
 bool WriteVersionString(const char* text);

@@ -1,10 +1,12 @@
 #include "shell/StartUp.h"
 
 #include "engine/AddInstallMarker.h"
+#include "engine/LinkSafety.h"
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PlayerTexts.h"
 #include "shell/Registry.h"
 #include "shell/SystemInfo.h"
 #include "shell/Text.h"
@@ -28,17 +30,72 @@ std::string RunOnceData(const char* program) {
     return std::string("\"") + program + "\" -AdditionalInstall";
 }
 
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string WithSeparator(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+} // namespace
+
+std::string PrivateFolderName(const std::string& tempFolder, const unsigned char (&random)[16]) {
+    std::string name = WithSeparator(tempFolder) + kPrivateFolderPrefix;
+    for (unsigned char b : random)
+        name += text::Format(4, "%02x", b);
+    return name;
+}
+
+bool IsPrivateFolder(const std::string& folder, const std::string& tempFolder) {
+    std::string parent = FolderOf(folder), name = folder.substr(parent.size() + (parent.empty() ? 0 : 1));
+    std::size_t prefix = std::strlen(kPrivateFolderPrefix);
+    if (tempFolder.empty() || Lower(WithSeparator(parent)) != Lower(WithSeparator(tempFolder))) return false;
+    if (name.size() != prefix + 32 || Lower(name.substr(0, prefix)) != Lower(kPrivateFolderPrefix)) return false;
+    return name.find_first_not_of("0123456789abcdefABCDEF", prefix) == std::string::npos;
+}
+
 bool IsTemporaryCopy(const std::string& modulePath, const std::string& tempFolder) {
-    std::size_t slash = modulePath.find_last_of('\\');
-    if (slash == std::string::npos || tempFolder.empty()) return false;
-    std::string folder = modulePath.substr(0, slash + 1), temp = tempFolder;
-    if (temp.back() != '\\') temp += '\\';
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    return lower(folder) == lower(temp) && modulePath.compare(slash + 1, 3, "$$$") == 0;
+    std::string folder = FolderOf(modulePath);
+    return !folder.empty() && IsPrivateFolder(folder, tempFolder) &&
+           modulePath.compare(folder.size() + 1, 3, "$$$") == 0;
+}
+
+std::string MakePrivateFolder(const std::string& tempFolder) {
+    // A name somebody took first (it cannot be guessed, but may be tried) is passed over.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        unsigned char random[16];
+        if (!os::RandomBytes(random, sizeof random)) return std::string();
+        std::string folder = PrivateFolderName(tempFolder, random);
+        if (os::CreatePrivateDir(folder.c_str())) return folder;
+    }
+    return std::string();
+}
+
+void RemoveStalePrivateFolders(const std::string& tempFolder) {
+    std::string pattern = WithSeparator(tempFolder) + kPrivateFolderPrefix + "*";
+    for (const os::DirEntry& e : os::ListDir(pattern.c_str())) {
+        std::string folder = WithSeparator(tempFolder) + e.name;
+        if (!e.isDir || !IsPrivateFolder(folder, tempFolder) || os::IsReparsePoint(folder.c_str())) continue;
+        for (const os::DirEntry& f : os::ListDir((folder + "\\*").c_str())) {
+            std::string path = folder + "\\" + f.name;
+            bool ours = f.name.compare(0, 3, "$$$") == 0 || Lower(f.name) == "unrar.dll";
+            if (f.isDir || !ours || links::Check(folder, path) != links::Reach::Direct) continue;
+            os::SetFileAttrs(path.c_str(), os::kAttrNormal);
+            os::FileDelete(path.c_str()); // a copy that still runs stays, and so does its folder
+        }
+        os::RemoveDir(folder.c_str());
+    }
 }
 
 std::string RelaunchArguments(const char* commandLine, const char* drive) {
@@ -64,11 +121,17 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
     // disc left in the drive does not start the setup program at every logon.
 
     std::string temp = os::TempPath();
-    std::string copy = os::TempFileName(temp.c_str(), "$$$");
+    RemoveStalePrivateFolders(temp);
+    std::string folder = MakePrivateFolder(temp);
+    if (folder.empty()) {
+        ReportError("%s %s", PlayerText("CANNOT_WRITE_FILE").c_str(), temp.c_str());
+        return 0;
+    }
+    std::string copy = os::TempFileName(folder.c_str(), "$$$");
     if (!copy.empty()) os::FileCopy(modulePath.c_str(), copy.c_str(), false);
 
     std::string from = text::Fit(in.cdDrive + "\\unrar.dll", text::kMaxPath);
-    std::string to = text::Fit(temp + "\\unrar.dll", text::kMaxPath);
+    std::string to = text::Fit(folder + "\\unrar.dll", text::kMaxPath);
     CollapseSeparators(from);
     CollapseSeparators(to);
     os::SetFileAttrs(to.c_str(), os::kAttrNormal);
@@ -87,10 +150,11 @@ std::optional<int> PrepareRelaunchedInstance(const CommandLine& args, const std:
     // restarts (a later start from the disc copies them anew): they go then.
     std::string temp = os::TempPath();
     if (IsTemporaryCopy(modulePath, temp)) {
+        // Files before their folder: Windows removes them in this order.
+        std::string folder = FolderOf(modulePath);
         os::DeleteAtReboot(modulePath.c_str());
-        std::string library = text::Fit(temp + "\\unrar.dll", text::kMaxPath);
-        CollapseSeparators(library);
-        os::DeleteAtReboot(library.c_str());
+        os::DeleteAtReboot((folder + "\\unrar.dll").c_str());
+        os::DeleteAtReboot(folder.c_str());
     }
 
     CInstaller& in = g_installer;

@@ -17,8 +17,20 @@ std::string RunOnceData(const char* program);
 // The argument text the relaunched copy receives.
 std::string RelaunchArguments(const char* commandLine, const char* drive);
 
-// True for the relaunched copy: a "$$$" file directly in the temporary folder.
+// The relaunched copy lives in a folder of its own in the temporary folder: named with the system's
+// random generator (so no program can prepare it in advance) and writable only by the user and the
+// administrators (so none can change it after). Its name: the prefix and 32 hexadecimal digits.
+constexpr const char* kPrivateFolderPrefix = "Brightvale-Setup.";
+std::string PrivateFolderName(const std::string& tempFolder, const unsigned char (&random)[16]);
+// True for a folder of that form directly in the temporary folder.
+bool IsPrivateFolder(const std::string& folder, const std::string& tempFolder);
+// True for the relaunched copy: a "$$$" file in such a folder.
 bool IsTemporaryCopy(const std::string& modulePath, const std::string& tempFolder);
+// Makes a new private folder; "" when none could be made.
+std::string MakePrivateFolder(const std::string& tempFolder);
+// Removes what earlier starts left in private folders they could not remove while running: their
+// copies of the program and of the library, then the folders, never through a link.
+void RemoveStalePrivateFolders(const std::string& tempFolder);
 
 // Steps of the relaunched instance before its window: the current folder, the recorded disc and, for
 // the additional installation, InstallDir and the marker. The exit code when the instance ends here;

@@ -11,6 +11,7 @@ class AdditionalPrograms : public World {
     void SetUp() override {
         World::SetUp();
         reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+        g_installer.cdDrive = "D:"; // checked and taken at start-up
         Write("C:\\G\\x", "");
     }
     std::string Marker() { return Read("C:\\G\\addinstf.bin"); }

@@ -19,6 +19,7 @@ class Finish : public World {
         D().currentDir = "D:\\";
         D().modulePath = "C:\\Temp\\$$$1.tmp";
         reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+        g_installer.cdDrive = "D:"; // checked and taken at start-up
         CInstaller& in = g_installer;
         in.gameDir = "C:\\Games\\Brightvale";
         in.sourceDir = "D:";

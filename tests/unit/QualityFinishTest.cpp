@@ -18,6 +18,7 @@ class QualityFinish : public CopyWorld {
         Write("D:\\Media\\strings.txt", "GAME_EXE game.exe\n");
         D().modulePath = "C:\\Temp\\$$$1.tmp";
         reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+        g_installer.cdDrive = "D:";
         g_instanceMutex = os::MutexCreate(kInstanceMutexName);
         LoadStrings("GAME_EXE game.exe\nGAME_DIR Brightvale\nSOURCE0 cd1:base.rar 4\nADD_INSTALL_0 extras.exe\n");
         Marker("disc1", "cd1");

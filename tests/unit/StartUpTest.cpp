@@ -61,29 +61,61 @@ TEST_F(StartUp, FirstInstanceRecordsTheDiscAndRelaunchesFromTemp) {
     EXPECT_EQ(Product("ExeCDPath"), "D:");
     EXPECT_EQ(RunOnce(), "<none>") << "armed by the finishing steps only, when a program is due";
     EXPECT_TRUE(D().dllSearchRestricted);
+    ASSERT_EQ(D().privateDirs.size(), 1u) << "a folder only the user and the administrators can write";
+    std::string folder = D().privateDirs[0];
+    EXPECT_TRUE(IsPrivateFolder(folder, "C:\\Temp\\")) << folder;
     ASSERT_EQ(D().processes.size(), 1u);
     const std::string& line = D().processes[0].commandLine;
-    EXPECT_EQ(line, "\"C:\\Temp\\$$$1.tmp\"  -CDPath D:");
-    EXPECT_EQ(Read("C:\\Temp\\$$$1.tmp"), "MZ setup program");
-    EXPECT_EQ(Read("C:\\Temp\\unrar.dll"), "MZ extractor");
+    EXPECT_EQ(line, "\"" + folder + "\\$$$1.tmp\"  -CDPath D:") << "started by its full path";
+    EXPECT_EQ(Read(folder + "\\$$$1.tmp"), "MZ setup program");
+    EXPECT_EQ(Read(folder + "\\unrar.dll"), "MZ extractor");
+    EXPECT_FALSE(Exists("C:\\Temp\\unrar.dll")) << "nothing in the folder every program can write";
     EXPECT_TRUE(D().boxes.empty());
+
+    // Another start: another name, which no program could have known in advance.
+    D().processes.clear();
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    ASSERT_EQ(D().privateDirs.size(), 2u);
+    EXPECT_NE(D().privateDirs[1], folder);
 }
 
 TEST_F(StartUp, FirstInstanceWithAdditionalInstallPassesItOn) {
     Write("D:\\cd1", "");
     EXPECT_EQ(SetupMain(nullptr, "-AdditionalInstall"), 0);
     ASSERT_EQ(D().processes.size(), 1u);
-    EXPECT_EQ(D().processes[0].commandLine, "\"C:\\Temp\\$$$1.tmp\" -AdditionalInstall -CDPath D:");
+    EXPECT_EQ(D().processes[0].commandLine,
+              "\"" + D().privateDirs[0] + "\\$$$1.tmp\" -AdditionalInstall -CDPath D:");
     CommandLine relaunched = ParseCommandLine("-AdditionalInstall -CDPath D:");
     EXPECT_TRUE(relaunched.additionalInstall);
 }
 
-TEST_F(StartUp, ReadOnlyExtractorInTempIsOverwritten) {
+TEST_F(StartUp, WhatEarlierStartsLeftIsRemovedButNeverThroughALink) {
     Write("D:\\cd1", "");
-    Write("C:\\Temp\\unrar.dll", "old");
-    os::SetFileAttrs("C:\\Temp\\unrar.dll", os::kAttrReadOnly);
+    const std::string stale = "C:\\Temp\\Brightvale-Setup.0123456789abcdef0123456789abcdef";
+    Write(stale + "\\$$$2.tmp", "an earlier copy");
+    Write(stale + "\\unrar.dll", "an earlier library");
+    Write("C:\\Temp\\Brightvale-Setup.notours\\x.txt", "somebody's");
+    Write("C:\\Outside\\unrar.dll", "another user's");
+    fs::create_symlink(os::testdouble::HostPath("C:\\Outside"),
+                       os::testdouble::HostPath("C:\\Temp\\Brightvale-Setup.ffffffffffffffffffffffffffffffff"));
+    // A link to a file, named as a copy of ours, that the system does not mark (as under Wine).
+    Write("C:\\Outside\\keep.exe", "another user's program");
+    const std::string other = "C:\\Temp\\Brightvale-Setup.00000000000000000000000000000000";
+    Write(other + "\\placeholder", "");
+    fs::create_symlink(os::testdouble::HostPath("C:\\Outside\\keep.exe"), os::testdouble::HostPath(other + "\\$$$9.tmp"));
+    D().fileLinksUnmarked = true;
     EXPECT_EQ(SetupMain(nullptr, ""), 0);
-    EXPECT_EQ(Read("C:\\Temp\\unrar.dll"), "MZ extractor");
+    EXPECT_FALSE(Exists(stale));
+    EXPECT_EQ(Read("C:\\Outside\\keep.exe"), "another user's program");
+    EXPECT_EQ(Read("C:\\Temp\\Brightvale-Setup.notours\\x.txt"), "somebody's") << "not a name of ours";
+    EXPECT_EQ(Read("C:\\Outside\\unrar.dll"), "another user's") << "a link is never entered";
+    // Without the system's random numbers there is no folder to trust: nothing is started.
+    D().processes.clear();
+    D().randomFails = true;
+    EXPECT_EQ(SetupMain(nullptr, ""), 0);
+    EXPECT_TRUE(D().processes.empty());
+    ASSERT_FALSE(D().boxes.empty());
+    EXPECT_NE(D().boxes.back().text.find("C:\\Temp"), std::string::npos);
 }
 
 TEST_F(StartUp, NoDiscAskedUntilInserted) {
@@ -121,6 +153,7 @@ TEST_F(StartUp, SecondInstanceEndsSilently) {
 
 TEST_F(StartUp, RelaunchedInstanceChangesToTheRecordedDisc) {
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
+    Write("D:\\cd1", "");
     D().currentDir = "C:\\Temp";
     EXPECT_EQ(SetupMain(&g_installer, " -CDPath D:"), 0);
     EXPECT_EQ(D().currentDir, "D:\\");
@@ -143,16 +176,22 @@ TEST_F(StartUp, RelaunchedInstanceEndsWithOneWhenInitFails) {
 }
 
 TEST_F(StartUp, TheTemporaryCopyGoesAtTheNextRestart) {
-    EXPECT_TRUE(IsTemporaryCopy("C:\\Temp\\$$$1A.tmp", "C:\\Temp\\"));
-    EXPECT_TRUE(IsTemporaryCopy("c:\\temp\\$$$1A.tmp", "C:\\Temp"));
+    const std::string folder = "C:\\Temp\\Brightvale-Setup.0123456789abcdef0123456789ABCDEF";
+    EXPECT_TRUE(IsTemporaryCopy(folder + "\\$$$1A.tmp", "C:\\Temp\\"));
+    EXPECT_TRUE(IsTemporaryCopy("c:\\temp\\brightvale-setup.0123456789abcdef0123456789abcdef\\$$$1A.tmp", "C:\\Temp"));
+    EXPECT_FALSE(IsTemporaryCopy("C:\\Temp\\$$$1A.tmp", "C:\\Temp\\")) << "the shared temporary folder";
     EXPECT_FALSE(IsTemporaryCopy("D:\\setup.exe", "C:\\Temp\\"));
-    EXPECT_FALSE(IsTemporaryCopy("C:\\Temp\\sub\\$$$1A.tmp", "C:\\Temp\\"));
-    EXPECT_FALSE(IsTemporaryCopy("C:\\Temp\\setup.exe", "C:\\Temp\\"));
+    EXPECT_FALSE(IsTemporaryCopy("C:\\Temp\\Brightvale-Setup.guess\\$$$1A.tmp", "C:\\Temp\\"));
+    EXPECT_FALSE(IsTemporaryCopy(folder + "\\sub\\$$$1A.tmp", "C:\\Temp\\"));
+    EXPECT_FALSE(IsTemporaryCopy(folder + "\\setup.exe", "C:\\Temp\\"));
 
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
-    D().modulePath = "C:\\Temp\\$$$7.tmp";
+    Write("D:\\cd1", "");
+    D().modulePath = folder + "\\$$$7.tmp";
     EXPECT_EQ(SetupMain(nullptr, " -CDPath D:"), 0);
-    EXPECT_EQ(D().deleteAtReboot, (std::vector<std::string>{"C:\\Temp\\$$$7.tmp", "C:\\Temp\\unrar.dll"}));
+    EXPECT_EQ(D().deleteAtReboot,
+              (std::vector<std::string>{folder + "\\$$$7.tmp", folder + "\\unrar.dll", folder}))
+        << "the files, then their folder";
     D().deleteAtReboot.clear();
     D().modulePath = "C:\\Games\\setup.exe";
     os::testdouble::PostWindowMessage(os::kWmQuit);

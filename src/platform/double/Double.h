@@ -54,7 +54,7 @@ struct State {
     std::uint32_t platformId = 2, majorVersion = 6;
     bool versionFails = false;
     std::string tempPath = "C:\\Temp\\";
-    std::string modulePath = "D:\\setup.exe";
+    std::string modulePath = "C:\\Temp\\setup.exe"; // with unrar.dll beside it, as the relaunched copy
     Rect workArea{0, 0, 1024, 768};
     std::uint32_t ticks = 0;
     std::uint32_t sleptMs = 0;
@@ -76,6 +76,8 @@ struct State {
     std::u16string shutdownBlockReason;
     unsigned tempCounter = 0;
     std::vector<std::string> deleteAtReboot;
+    std::vector<std::string> privateDirs; // folders made only the user and the administrators may write
+    bool randomFails = false;
     int endedWith = -1;        // EndProcess's code, -1 while the process runs
     std::vector<bool> reboots; // RebootSystem calls (nt)
     bool rebootFails = false;

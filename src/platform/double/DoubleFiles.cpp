@@ -78,6 +78,13 @@ bool CreateDirWide(const std::u16string& path) {
     return CreateDir(WideToAnsi(path).c_str());
 }
 
+bool CreatePrivateDir(const char* path) {
+    std::string host = HostPath(path);
+    if (host.empty() || mkdir(host.c_str(), 0700) != 0) return false;
+    Double().privateDirs.push_back(path);
+    return true;
+}
+
 bool FileCopy(const char* from, const char* to, bool failIfExists) {
     std::string src = HostPath(from), dst = HostPath(to);
     if (src.empty() || dst.empty() || IsDir(src) || (failIfExists && Exists(dst))) return false;

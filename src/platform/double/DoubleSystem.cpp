@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <mutex>
+#include <random>
 #include <thread>
 
 namespace os {
@@ -33,6 +34,15 @@ std::string TempFileName(const char* folder, const char* prefix) {
     if (!f) return std::string();
     std::fclose(f);
     return path;
+}
+
+bool RandomBytes(void* out, std::size_t size) {
+    if (Double().randomFails) return false;
+    static std::random_device device;
+    auto* bytes = static_cast<unsigned char*>(out);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<unsigned char>(device());
+    return true;
 }
 
 std::string ModulePath() {

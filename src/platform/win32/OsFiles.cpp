@@ -2,6 +2,7 @@
 #include "platform/win32/Win32.h"
 
 #include <io.h>
+#include <sddl.h>
 
 namespace os {
 
@@ -45,6 +46,27 @@ bool CreateDir(const char* path) {
 bool CreateDirWide(const std::u16string& path) {
     return CreateDirectoryW(win32::W(path), nullptr) != 0;
 }
+bool CreatePrivateDir(const char* path) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    char buffer[256];
+    DWORD size = 0;
+    BOOL got = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    CloseHandle(token);
+    LPSTR sid = nullptr;
+    if (!got || !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return false;
+    // Protected (P): nothing inherited from the temporary folder; children inherit (OICI) these three.
+    std::string sddl = std::string("D:P(A;OICI;FA;;;") + sid + ")(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+    LocalFree(sid);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, FALSE};
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                              &sa.lpSecurityDescriptor, nullptr))
+        return false;
+    BOOL made = CreateDirectoryA(path, &sa);
+    LocalFree(sa.lpSecurityDescriptor);
+    return made != 0;
+}
+
 bool FileCopy(const char* from, const char* to, bool failIfExists) {
     return CopyFileA(from, to, failIfExists) != 0;
 }

@@ -33,6 +33,15 @@ std::string ModulePath() {
     return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
 }
 
+bool RandomBytes(void* out, std::size_t size) {
+    using Fn = BOOLEAN(WINAPI*)(PVOID, ULONG);
+    HMODULE advapi = LoadLibraryExA("advapi32.dll", nullptr, 0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+    if (!advapi) advapi = LoadLibraryA("advapi32.dll");
+    auto fn = advapi ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(advapi, "SystemFunction036")))
+                     : nullptr;
+    return fn && fn(out, static_cast<ULONG>(size));
+}
+
 Rect WorkArea() {
     RECT r = {0, 0, 0, 0};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
