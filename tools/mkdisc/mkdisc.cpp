@@ -1,6 +1,7 @@
 // mkdisc: turns a finished game folder, its media folders and a description into disc folders.
 //
 //   mkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR] [--iso]
+//          [--sign CERT KEY | --sign PFX] [--sign-pass-file FILE] [--timestamp URL]
 //   mkdisc --verify DIR
 //
 // Each disc folder gets its marker (cd1, cd2, ...) and its packages (RAR 4.x, stored members); the
@@ -9,11 +10,14 @@
 // the package entries) go on every disc, since any disc may be in the drive then. The discs are
 // written aside and moved into place only when all of them are complete. With --iso each disc also
 // becomes an image (disc1.iso, ...), planned so that the image, file system included, fits the disc.
-// --verify checks a finished set (folders or images) for what the installer relies on.
+// With --sign the programs are signed (copies, through osslsigncode) before they are laid out, since
+// a signature changes their size. --verify checks a finished set (folders or images) for what the
+// installer relies on.
 #include "DiscSet.h"
 #include "DiscWriter.h"
 #include "IsoImage.h"
 #include "Progress.h"
+#include "Signing.h"
 #include "Verify.h"
 
 #include <cstdio>
@@ -32,11 +36,13 @@ struct Options {
     Inputs in;
     fs::path out, verify;
     bool iso = false;
+    SignOptions sign;
 };
 
 int Usage(const char* message) {
     std::fprintf(stderr,
                  "%s%smkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR] [--iso]\n"
+                 "              [--sign CERT KEY | --sign PFX] [--sign-pass-file FILE] [--timestamp URL]\n"
                  "       mkdisc --verify DIR\n"
                  "  --game         the finished game folder, as it is to be installed\n"
                  "  --media        the folder holding the media folders (Media, MediaRus, ..., MainMedia)\n"
@@ -44,12 +50,22 @@ int Usage(const char* message) {
                  "  --description  disc capacity, packages, main executable, presets, additional programs\n"
                  "  --programs     folder with setup.exe, unrar.dll and uninstall.exe for the discs\n"
                  "  --iso          also an ISO 9660 / Joliet image of each disc (disc1.iso, ...)\n"
+                 "  --sign         sign setup.exe, unrar.dll and uninstall.exe (Authenticode, through\n"
+                 "                 osslsigncode) with a PEM certificate and its key, or a PKCS#12 file\n"
+                 "  --sign-pass-file  a file whose first line is the password of the key or PKCS#12 file\n"
+                 "  --timestamp    an RFC 3161 time-stamp server for the signatures\n"
                  "  --verify       check the disc folders or images in DIR; exit 0 when all holds\n",
                  message, *message ? "\n" : "");
     return 2;
 }
 
 bool Make(const Options& o, const fs::path& work, std::vector<std::string>* report, std::string* error) {
+    Inputs in = o.in;
+    std::vector<std::string> signedNames;
+    if (o.sign.wanted()) {
+        in.programs = work / "signed";
+        if (!SignPrograms(o.in.programs, in.programs, o.sign, &signedNames, error)) return false;
+    }
     DiscSet set;
     auto volumeId = [&](std::size_t n) { return set.label + "_" + std::to_string(n + 1); };
     Measure measure = MeasureFolder;
@@ -57,7 +73,7 @@ bool Make(const Options& o, const fs::path& work, std::vector<std::string>* repo
         measure = [&](const DiscLayout& disc, std::size_t n, std::uint64_t* bytes, std::string* why) {
             return MeasureImage(disc, volumeId(n), bytes, why);
         };
-    if (!LayOut(o.in, work, o.iso ? kImageBlock : 1, measure, &set, error)) return false;
+    if (!LayOut(in, work, o.iso ? kImageBlock : 1, measure, &set, error)) return false;
     std::uint64_t total = set.payload;
     if (o.iso)
         for (std::uint64_t bytes : set.measured)
@@ -95,6 +111,12 @@ bool Make(const Options& o, const fs::path& work, std::vector<std::string>* repo
     if (!PutInPlace(work, o.out, names, error)) return false;
     for (auto& note : set.notes)
         report->push_back(note);
+    if (!signedNames.empty()) {
+        std::string names;
+        for (auto& name : signedNames)
+            names += (names.empty() ? "" : ", ") + name;
+        report->push_back("signed: " + names);
+    }
     report->push_back("SPACE_NEED " + std::to_string((set.spaceNeedBytes + (1 << 20) - 1) >> 20) + " MiB, " +
                       std::to_string(set.discs.size()) + " disc(s)");
     return true;
@@ -139,6 +161,16 @@ int main(int argc, char** argv) {
         }
         if (i + 1 >= argc) return Usage(("mkdisc: " + a + " needs a value").c_str());
         fs::path v = argv[++i];
+        if (a == "--sign") {
+            // One file is PKCS#12; a second that is not an option is the PEM certificate's key.
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                o.sign.certificate = v;
+                o.sign.key = argv[++i];
+            } else {
+                o.sign.pkcs12 = v;
+            }
+            continue;
+        }
         if (a == "--game")
             o.in.game = v;
         else if (a == "--media")
@@ -151,10 +183,16 @@ int main(int argc, char** argv) {
             o.in.programs = v;
         else if (a == "--verify")
             o.verify = v;
+        else if (a == "--sign-pass-file")
+            o.sign.passFile = v;
+        else if (a == "--timestamp")
+            o.sign.timestamp = v.string();
         else
             return Usage(("mkdisc: unknown option " + a).c_str());
     }
     if (!o.verify.empty()) return Verify(o.verify);
+    if (!o.sign.wanted() && (!o.sign.passFile.empty() || !o.sign.timestamp.empty()))
+        return Usage("mkdisc: --sign-pass-file and --timestamp go with --sign");
     if (o.in.game.empty() || o.in.media.empty() || o.out.empty())
         return Usage("mkdisc: --game, --media and --out are needed");
 
