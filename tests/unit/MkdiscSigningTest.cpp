@@ -1,7 +1,11 @@
 // mkdisc --sign: the programs signed through osslsigncode with a certificate made here by openssl, the
-// publisher's folder left alone, a failure leaving no disc.
+// publisher's folder left alone, a failure leaving no disc; --verify telling altered, unsigned and
+// untrusted programs apart, on folders and images.
 #include "MkdiscWorld.h"
+#include "Signing.h"
 #include "support/PeBytes.h"
+
+#include <cstring>
 
 using namespace mkdisc_test;
 
@@ -15,6 +19,16 @@ int Sh(const std::string& cmd, std::string* out = nullptr) {
     if (out) *out = Slurp(pattern);
     fs::remove(pattern);
     return rc;
+}
+
+void FlipByte(const fs::path& file, std::uint64_t at) {
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    char c = 0;
+    f.seekg(static_cast<std::streamoff>(at));
+    f.read(&c, 1);
+    c = static_cast<char>(c ^ 0x01);
+    f.seekp(static_cast<std::streamoff>(at));
+    f.write(&c, 1);
 }
 
 // The lines of `report` holding every word.
@@ -58,10 +72,13 @@ class MkdiscSigning : public MkdiscWorld {
         return Run(kTwoDiscs, out, "--iso --programs '" + programs.string() + "' " + signing, prefix);
     }
     std::string PemSigning() { return "--sign '" + Cert() + "' '" + Key() + "'"; }
+    int Verify(const std::string& more, std::string* out) {
+        return Sh(Program() + " --verify '" + discs.string() + "' " + more, out);
+    }
     fs::path programs;
 };
 
-TEST_F(MkdiscSigning, SignedProgramsVerifyWithTheTool) {
+TEST_F(MkdiscSigning, SignedProgramsVerifyWithTheToolAndWithMkdisc) {
     auto publishers = Tree(programs, false);
     std::string out;
     ASSERT_EQ(Sign(PemSigning(), &out), 0) << out;
@@ -75,6 +92,21 @@ TEST_F(MkdiscSigning, SignedProgramsVerifyWithTheTool) {
         EXPECT_EQ(Sh("osslsigncode verify -CAfile '" + Cert() + "' -in '" + (discs / file).string() + "'"),
                   0);
     }
+    ASSERT_EQ(Verify("--ca-file '" + Cert() + "'", &out), 0) << out;
+    EXPECT_NE(out.find("verified: 4 disc(s), 8 package(s), 8 signed program(s), all hold"), std::string::npos)
+        << out;
+
+    // Without the publisher's certificate: the contents are checked, the trust told apart.
+    ASSERT_EQ(Verify("", &out), 0) << out;
+    for (const char* set : {"disc1 to disc2: 4 signed", "disc1.iso to disc2.iso: 4 signed"})
+        EXPECT_TRUE(HasLine(out, {set, "is not trusted on this machine", "self-signed"})) << out;
+
+    // Another publisher's certificate: each program is named.
+    ASSERT_EQ(Certificate("other"), 0);
+    EXPECT_NE(Verify("--ca-file '" + Cert("other") + "'", &out), 0) << out;
+    for (const char* line : {"disc1: setup.exe: ", "disc2: uninstall.exe: ", "disc1.iso: unrar.dll: "})
+        EXPECT_TRUE(HasLine(out, {line, "does not verify against", "other.pem"})) << out;
+
     // A PKCS#12 file, its password read from a file.
     std::ofstream(root / "pass.txt") << "brightvale pass\n";
     ASSERT_EQ(Sh("openssl pkcs12 -export -in '" + Cert() + "' -inkey '" + Key() + "' -out '" +
@@ -86,9 +118,74 @@ TEST_F(MkdiscSigning, SignedProgramsVerifyWithTheTool) {
                    &out),
               0)
         << out;
-    EXPECT_EQ(Sh("osslsigncode verify -CAfile '" + Cert() + "' -in '" +
-                 (discs / "disc1" / "setup.exe").string() + "'"),
-              0);
+    EXPECT_EQ(Verify("--ca-file '" + Cert() + "'", &out), 0) << out;
+}
+
+TEST_F(MkdiscSigning, VerifyNamesAlteredAndUnsignedPrograms) {
+    std::string out;
+    ASSERT_EQ(Sign(PemSigning(), &out), 0) << out;
+    fs::path pristine = root / "pristine";
+    fs::copy(discs, pristine, fs::copy_options::recursive);
+    auto fresh = [&] {
+        fs::remove_all(discs);
+        fs::copy(pristine, discs, fs::copy_options::recursive);
+    };
+    auto expectLine = [&](const std::string& fault, const std::string& more,
+                          const std::vector<std::string>& words) {
+        SCOPED_TRACE(fault);
+        std::string report;
+        EXPECT_NE(Verify(more, &report), 0) << report;
+        EXPECT_TRUE(HasLine(report, words)) << report;
+        return report;
+    };
+    const char* altered = "the signature does not match the file (altered after signing)";
+
+    FlipByte(discs / "disc1" / "setup.exe", 0x200);
+    out = expectLine("a flipped byte in a folder", "", {"disc1: setup.exe: ", altered});
+    EXPECT_FALSE(HasLine(out, {"disc1.iso: setup.exe"})) << out;
+
+    fresh();
+    fs::copy_file(programs / "uninstall.exe", discs / "disc2" / "uninstall.exe",
+                  fs::copy_options::overwrite_existing);
+    expectLine("an unsigned program in a signed set", "", {"disc2: uninstall.exe: not signed"});
+
+    fresh();
+    {
+        std::string image = Slurp(discs / "disc1.iso"), setup = Slurp(discs / "disc1" / "setup.exe");
+        std::size_t at = image.find(setup);
+        ASSERT_NE(at, std::string::npos);
+        FlipByte(discs / "disc1.iso", at + 0x200);
+    }
+    expectLine("a flipped byte in an image", "", {"disc1.iso: setup.exe: ", altered});
+
+    // An edit that also rewrites the digest the signature holds: only the signature over it tells.
+    fresh();
+    {
+        fs::path setup = discs / "disc1" / "setup.exe";
+        FlipByte(setup, 0x200);
+        std::string tool;
+        Sh("osslsigncode verify -in '" + setup.string() + "'", &tool);
+        auto digest = [&](const std::string& label) {
+            std::size_t at = tool.find(label);
+            std::string hex = at == std::string::npos ? "" : tool.substr(tool.find(':', at) + 2, 64), bytes;
+            for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+                bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+            return bytes;
+        };
+        std::string was = digest("Current message digest"), now = digest("Calculated message digest");
+        std::string file = Slurp(setup);
+        ASSERT_EQ(was.size(), 32u) << tool;
+        ASSERT_NE(file.find(was), std::string::npos);
+        file.replace(file.find(was), was.size(), now);
+        std::ofstream(setup, std::ios::binary) << file;
+    }
+    expectLine("a rewritten digest", "--ca-file '" + Cert() + "'",
+               {"disc1: setup.exe: the signature does not verify"});
+
+    // The publisher's certificate given for an unsigned set: every program is said.
+    ASSERT_EQ(Run(kTwoDiscs, &out, "--programs '" + programs.string() + "'"), 0) << out;
+    out = expectLine("an unsigned set", "--ca-file '" + Cert() + "'", {"disc2: uninstall.exe: not signed"});
+    EXPECT_TRUE(HasLine(out, {"disc1: setup.exe: not signed"})) << out;
 }
 
 TEST_F(MkdiscSigning, FailureToSignLeavesTheEarlierDiscs) {
@@ -136,4 +233,31 @@ TEST_F(MkdiscSigning, FailureToSignLeavesTheEarlierDiscs) {
     EXPECT_TRUE(HasLine(out, {"cannot sign setup.exe"})) << out;
     EXPECT_EQ(TreeDifference(Tree(discs, false), earlier), "") << out;
     EXPECT_EQ(Sh(Program() + " --game x --media y --out z --timestamp http://127.0.0.1:9/") >> 8, 2);
+}
+
+// Whether a file is signed comes from its certificate table, read without the tool.
+TEST(MkdiscSigningParts, CertificateTableTellsASignedFile) {
+    struct Bytes : rar::Source {
+        std::string data;
+        std::uint64_t Size() const override { return data.size(); }
+        bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
+            if (offset > data.size() || length > data.size() - offset) return false;
+            std::memcpy(buffer, data.data() + offset, length);
+            return true;
+        }
+    };
+    auto isSigned = [](const std::string& bytes) {
+        Bytes b;
+        b.data = bytes;
+        return mkdisc::HasSignature(b);
+    };
+    EXPECT_FALSE(isSigned(pebytes::Pe("x")));
+    EXPECT_TRUE(isSigned(pebytes::Pe("x", true, 16, 0x400, 0x100)));
+    EXPECT_TRUE(isSigned(pebytes::Pe("x", false, 16, 0x400, 0x100))) << "PE32 as well as PE32+";
+    EXPECT_FALSE(isSigned(pebytes::Pe("x", true, 4, 0x400, 0x100))) << "no certificate table";
+    std::string farHeader = pebytes::Pe("x", true, 16, 0x400, 0x100);
+    farHeader[0x3C] = '\xF0', farHeader[0x3F] = '\x7F';
+    for (const std::string& bad : {std::string(), std::string("MZ not a program"),
+                                   pebytes::Pe("x", true, 16, 0x400, 0x100).substr(0, 0x90), farHeader})
+        EXPECT_FALSE(isSigned(bad)) << bad.size();
 }

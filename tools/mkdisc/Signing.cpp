@@ -19,6 +19,47 @@ namespace {
 
 const char* const kTool = "osslsigncode";
 
+std::uint32_t Le(const unsigned char* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+// A folder of its own under TMPDIR for the programs read from a set, gone with the object.
+class TempFolder {
+  public:
+    bool Make(std::string* error) {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/mkdisc-verify-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            return (*error = "cannot make a folder in " + fs::path(pattern).parent_path().string() + ": " +
+                             std::strerror(errno),
+                    false);
+        path = pattern;
+        return true;
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        if (!path.empty()) fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
+
+bool Extract(DiscView& disc, const std::string& name, const fs::path& to) {
+    std::unique_ptr<rar::Source> source = disc.Open(name);
+    FILE* out = source ? std::fopen(to.c_str(), "wb") : nullptr;
+    if (!out) return false;
+    std::vector<char> buffer(1 << 20);
+    bool ok = true;
+    for (std::uint64_t at = 0; ok && at < source->Size();) {
+        std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), source->Size() - at));
+        ok = source->ReadAt(at, buffer.data(), n) && std::fwrite(buffer.data(), 1, n, out) == n;
+        at += n;
+    }
+    return std::fclose(out) == 0 && ok;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t at = 0;
@@ -45,20 +86,22 @@ std::string ErrorReason(const std::string& line) {
     return line.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
 }
 
-// What osslsigncode says went wrong: its own line, else the first reason among OpenSSL's errors.
-std::string WhyItFailed(const std::string& output, int rc) {
+// What osslsigncode says went wrong. Signing says it in a line of its own before OpenSSL's errors;
+// verifying prints its findings ("name : value") around them, so there the error comes first.
+std::string WhyItFailed(const std::string& output, int rc, bool verifying) {
     std::string own, reason;
     for (const std::string& line : Lines(output)) {
         if (line.empty() || line == "Failed" || line.find("Enter PEM pass phrase") != std::string::npos)
             continue;
         if (line.find(":error:") != std::string::npos) {
             if (reason.empty()) reason = ErrorReason(line);
-        } else if (own.empty()) {
+        } else if (own.empty() && (!verifying || line.find(':') == std::string::npos)) {
             own = line;
         }
     }
-    return !own.empty()      ? own
-           : !reason.empty() ? reason
+    std::string first = verifying ? reason : own, second = verifying ? own : reason;
+    return !first.empty()    ? first
+           : !second.empty() ? second
                              : std::string(kTool) + " ended with " + std::to_string(rc);
 }
 
@@ -67,6 +110,35 @@ bool Readable(const fs::path& p, const std::string& what, std::string* error) {
     if (!fs::is_regular_file(p, ec) || access(p.c_str(), R_OK) != 0)
         return (*error = what + " " + p.string() + " cannot be read", false);
     return true;
+}
+
+enum class Verdict { Holds, Unsigned, Altered, Untrusted, Fails };
+
+// osslsigncode checks the contents against the digest in the signature, then the certificate chain,
+// and only then the signature over that digest. So a digest that matches under a chain that does not
+// verify proves the file unaltered only against edits that leave the signature alone.
+Verdict ReadVerify(int rc, const std::string& output, std::string* why) {
+    if (rc == 0) return Verdict::Holds;
+    std::string current, calculated;
+    for (const std::string& line : Lines(output)) {
+        if (line.find("No signature found") != std::string::npos) return Verdict::Unsigned;
+        auto value = [&](const char* label, std::string* to) {
+            if (line.rfind(label, 0) != 0) return;
+            std::size_t colon = line.find(':');
+            std::size_t start = line.find_first_not_of(' ', colon + 1);
+            if (colon != std::string::npos && start != std::string::npos)
+                *to = line.substr(start, line.find(' ', start) - start);
+        };
+        value("Current message digest", &current);
+        value("Calculated message digest", &calculated);
+        std::size_t chain = line.find("Verify error:");
+        if (line.find("certificate verify error") != std::string::npos && chain != std::string::npos)
+            *why = line.size() > chain + 14 ? line.substr(chain + 14) : "no reason given";
+    }
+    if (!current.empty() && !calculated.empty() && current != calculated) return Verdict::Altered;
+    if (!current.empty() && current == calculated && !why->empty()) return Verdict::Untrusted;
+    *why = WhyItFailed(output, rc, true);
+    return Verdict::Fails;
 }
 
 } // namespace
@@ -115,6 +187,23 @@ int RunProgram(const std::vector<std::string>& argv, std::string* output) {
     return -1;
 }
 
+bool HasSignature(rar::Source& file) {
+    unsigned char dos[64];
+    if (file.Size() < sizeof dos || !file.ReadAt(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z')
+        return false;
+    std::uint64_t pe = Le(dos + 0x3C, 4);
+    unsigned char head[26]; // signature, file header, the optional header's magic
+    if (!file.ReadAt(pe, head, sizeof head) || std::memcmp(head, "PE\0\0", 4) != 0) return false;
+    std::uint32_t magic = Le(head + 24, 2);
+    if (magic != 0x10B && magic != 0x20B) return false;
+    // The data directories follow the optional header's fixed part; the certificate table is the fifth.
+    std::uint64_t directories = pe + 24 + (magic == 0x20B ? 112 : 96);
+    unsigned char count[4], entry[8];
+    if (!file.ReadAt(directories - 4, count, sizeof count) || Le(count, 4) < 5) return false;
+    if (!file.ReadAt(directories + 4 * 8, entry, sizeof entry)) return false;
+    return Le(entry, 4) != 0 && Le(entry + 4, 4) != 0;
+}
+
 bool SignPrograms(const fs::path& programs, const fs::path& to, const SignOptions& o,
                   std::vector<std::string>* names, std::string* error) {
     if (programs.empty())
@@ -157,7 +246,7 @@ bool SignPrograms(const fs::path& programs, const fs::path& to, const SignOption
                              " (Debian's osslsigncode package)",
                     false);
         if (rc != 0 || !fs::is_regular_file(to / name, ec)) {
-            std::string why = WhyItFailed(output, rc);
+            std::string why = WhyItFailed(output, rc, false);
             if (o.passFile.empty() && why.find("password") != std::string::npos)
                 why += "; --sign-pass-file gives the password";
             return (*error = "cannot sign " + std::string(name) + ": " + why, false);
@@ -169,6 +258,81 @@ bool SignPrograms(const fs::path& programs, const fs::path& to, const SignOption
                          " holds no setup.exe, unrar.dll or uninstall.exe",
                 false);
     return true;
+}
+
+void VerifySignatures(std::vector<std::unique_ptr<DiscView>>& discs, const fs::path& caFile,
+                      std::vector<std::string>* problems, SignatureSummary* summary) {
+    struct Program {
+        DiscView* disc;
+        std::string name;
+        bool isSigned;
+    };
+    std::vector<Program> present; // a missing one is the set check's to report
+    bool setIsSigned = !caFile.empty();
+    for (std::size_t n = 0; n < discs.size(); ++n)
+        for (const char* name : kSignedPrograms) {
+            if (n > 0 && std::string(name) != "uninstall.exe") continue;
+            std::unique_ptr<rar::Source> source = discs[n]->Open(name);
+            if (!source) continue;
+            present.push_back({discs[n].get(), name, HasSignature(*source)});
+            setIsSigned = setIsSigned || present.back().isSigned;
+        }
+    if (!setIsSigned) return;
+    TempFolder temp;
+    std::string why;
+    if (!temp.Make(&why)) {
+        problems->push_back("the signatures cannot be checked: " + why);
+        return;
+    }
+    for (const Program& p : present) {
+        auto say = [&](const std::string& what) {
+            problems->push_back(p.disc->name() + ": " + p.name + ": " + what);
+        };
+        if (!p.isSigned) {
+            say("not signed");
+            continue;
+        }
+        fs::path copy = temp.path / p.name;
+        if (!Extract(*p.disc, p.name, copy)) {
+            say("cannot be read");
+            continue;
+        }
+        std::vector<std::string> argv = {kTool, "verify", "-in", copy.string()};
+        if (!caFile.empty()) argv.insert(argv.end(), {"-CAfile", caFile.string()});
+        std::string output;
+        int rc = RunProgram(argv, &output);
+        if (rc < 0) {
+            problems->push_back("the signatures cannot be checked: " + output +
+                                " (Debian's osslsigncode package)");
+            return;
+        }
+        why.clear();
+        switch (ReadVerify(rc, output, &why)) {
+        case Verdict::Holds:
+            ++summary->checked;
+            break;
+        case Verdict::Unsigned:
+            say("not signed");
+            break;
+        case Verdict::Altered:
+            say("the signature does not match the file (altered after signing)");
+            break;
+        case Verdict::Untrusted:
+            if (!caFile.empty()) {
+                say("its certificate does not verify against " + caFile.string() + " (" + why + ")");
+                break;
+            }
+            ++summary->checked;
+            ++summary->untrusted;
+            summary->untrustedWhy = why;
+            break;
+        case Verdict::Fails:
+            say("the signature does not verify: " + why);
+            break;
+        }
+        std::error_code ignored;
+        fs::remove(copy, ignored);
+    }
 }
 
 } // namespace mkdisc

@@ -2,7 +2,7 @@
 //
 //   mkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR] [--iso]
 //          [--sign CERT KEY | --sign PFX] [--sign-pass-file FILE] [--timestamp URL]
-//   mkdisc --verify DIR
+//   mkdisc --verify DIR [--ca-file CERTS]
 //
 // Each disc folder gets its marker (cd1, cd2, ...) and its packages (RAR 4.x, stored members); the
 // first one also the media folders, the main executable, setup.exe and unrar.dll. Files read at the
@@ -12,7 +12,7 @@
 // becomes an image (disc1.iso, ...), planned so that the image, file system included, fits the disc.
 // With --sign the programs are signed (copies, through osslsigncode) before they are laid out, since
 // a signature changes their size. --verify checks a finished set (folders or images) for what the
-// installer relies on.
+// installer relies on, and the programs' signatures when the set is signed.
 #include "DiscSet.h"
 #include "DiscWriter.h"
 #include "IsoImage.h"
@@ -25,6 +25,7 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -34,7 +35,7 @@ namespace {
 
 struct Options {
     Inputs in;
-    fs::path out, verify;
+    fs::path out, verify, caFile;
     bool iso = false;
     SignOptions sign;
 };
@@ -43,7 +44,7 @@ int Usage(const char* message) {
     std::fprintf(stderr,
                  "%s%smkdisc --game DIR --media DIR --out DIR [--description FILE] [--programs DIR] [--iso]\n"
                  "              [--sign CERT KEY | --sign PFX] [--sign-pass-file FILE] [--timestamp URL]\n"
-                 "       mkdisc --verify DIR\n"
+                 "       mkdisc --verify DIR [--ca-file CERTS]\n"
                  "  --game         the finished game folder, as it is to be installed\n"
                  "  --media        the folder holding the media folders (Media, MediaRus, ..., MainMedia)\n"
                  "  --out          where disc1, disc2, ... are made\n"
@@ -54,7 +55,9 @@ int Usage(const char* message) {
                  "                 osslsigncode) with a PEM certificate and its key, or a PKCS#12 file\n"
                  "  --sign-pass-file  a file whose first line is the password of the key or PKCS#12 file\n"
                  "  --timestamp    an RFC 3161 time-stamp server for the signatures\n"
-                 "  --verify       check the disc folders or images in DIR; exit 0 when all holds\n",
+                 "  --verify       check the disc folders or images in DIR; exit 0 when all holds\n"
+                 "  --ca-file      PEM certificates the programs' signatures must chain to (the\n"
+                 "                 publisher's certificate or its root); without it, this machine's roots\n",
                  message, *message ? "\n" : "");
     return 2;
 }
@@ -122,7 +125,7 @@ bool Make(const Options& o, const fs::path& work, std::vector<std::string>* repo
     return true;
 }
 
-int Verify(const fs::path& folder) {
+int Verify(const fs::path& folder, const fs::path& caFile) {
     std::vector<std::vector<std::unique_ptr<DiscView>>> sets;
     std::string error;
     if (!DiscView::FindSets(folder, &sets, &error)) {
@@ -130,17 +133,35 @@ int Verify(const fs::path& folder) {
         return 1;
     }
     std::vector<std::string> problems;
-    std::size_t discs = 0, packages = 0;
+    std::vector<std::string> notes;
+    std::size_t discs = 0, packages = 0, signatures = 0;
     for (auto& set : sets) {
-        Progress progress(PackageBytes(set));
-        progress.Stage("checking " + set[0]->name() + (set.size() > 1 ? " to " + set.back()->name() : ""));
-        VerifySet(set, &progress, &problems, &packages);
+        std::string span = set[0]->name() + (set.size() > 1 ? " to " + set.back()->name() : "");
+        {
+            Progress progress(PackageBytes(set));
+            progress.Stage("checking " + span);
+            VerifySet(set, &progress, &problems, &packages);
+        }
+        SignatureSummary summary;
+        VerifySignatures(set, caFile, &problems, &summary);
+        signatures += summary.checked;
+        if (summary.untrusted)
+            notes.push_back(
+                span + ": " + std::to_string(summary.untrusted) +
+                " signed program(s) match their signatures, but their certificate is not trusted on "
+                "this machine (" +
+                summary.untrustedWhy +
+                "), so the signatures themselves are not checked: --ca-file with the publisher's "
+                "certificate checks them");
         discs += set.size();
     }
     std::set<std::string> said;
     for (auto& line : problems)
         if (said.insert(line).second) std::printf("%s\n", line.c_str());
+    for (auto& line : notes)
+        std::printf("%s\n", line.c_str());
     std::string counts = std::to_string(discs) + " disc(s), " + std::to_string(packages) + " package(s)";
+    if (signatures) counts += ", " + std::to_string(signatures) + " signed program(s)";
     if (said.empty())
         std::printf("verified: %s, all hold\n", counts.c_str());
     else
@@ -183,6 +204,8 @@ int main(int argc, char** argv) {
             o.in.programs = v;
         else if (a == "--verify")
             o.verify = v;
+        else if (a == "--ca-file")
+            o.caFile = v;
         else if (a == "--sign-pass-file")
             o.sign.passFile = v;
         else if (a == "--timestamp")
@@ -190,7 +213,13 @@ int main(int argc, char** argv) {
         else
             return Usage(("mkdisc: unknown option " + a).c_str());
     }
-    if (!o.verify.empty()) return Verify(o.verify);
+    if (!o.verify.empty()) {
+        std::error_code ec;
+        if (!o.caFile.empty() && (!fs::is_regular_file(o.caFile, ec) || access(o.caFile.c_str(), R_OK) != 0))
+            return Usage(("mkdisc: --ca-file " + o.caFile.string() + " cannot be read").c_str());
+        return Verify(o.verify, o.caFile);
+    }
+    if (!o.caFile.empty()) return Usage("mkdisc: --ca-file goes with --verify");
     if (!o.sign.wanted() && (!o.sign.passFile.empty() || !o.sign.timestamp.empty()))
         return Usage("mkdisc: --sign-pass-file and --timestamp go with --sign");
     if (o.in.game.empty() || o.in.media.empty() || o.out.empty())
