@@ -157,6 +157,8 @@ TEST_F(MkdiscSigning, VerifyNamesAlteredAndUnsignedPrograms) {
         FlipByte(discs / "disc1.iso", at + 0x200);
     }
     expectLine("a flipped byte in an image", "", {"disc1.iso: setup.exe: ", altered});
+    EXPECT_NE(Sh("PATH=/nonexistent " + Program() + " --verify '" + discs.string() + "'", &out), 0);
+    EXPECT_TRUE(HasLine(out, {"the signatures cannot be checked: cannot start osslsigncode"})) << out;
 
     // An edit that also rewrites the digest the signature holds: only the signature over it tells.
     fresh();
