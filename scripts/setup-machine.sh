@@ -8,6 +8,7 @@ packages=(
     wine64 xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-dejavu-core
     libunrar5 unrar rar
     libisofs-dev xorriso
+    osslsigncode openssl ca-certificates
     nsis libx11-dev
 )
 missing=()
