@@ -87,17 +87,28 @@ wine_pids() {
     done
 }
 
-# An X display for programs that show windows: the user's when there is one, else Xvfb.
+# An X display for programs that show windows: the user's when there is one, else Xvfb. Xvfb picks a
+# free display number itself and writes it to the descriptor -displayfd names once it listens: a number
+# chosen here by looking at /tmp/.X11-unix could be taken by another run between the look and the start.
 bv_display() {
-    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-    local n=97
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    if [ -n "${DISPLAY:-}" ] && timeout 10 xdpyinfo >/dev/null 2>&1; then return 0; fi
+    local told n=
+    told=$(mktemp) || return 1
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$told" >/dev/null 2>&1 &
     BV_XVFB_PID=$!
+    for _ in $(seq 100); do
+        # the number with its newline: written whole
+        [ "$(wc -l <"$told")" -ge 1 ] && n=$(head -1 "$told") && break
+        kill -0 "$BV_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$told"
+    if ! [[ "$n" =~ ^[0-9]+$ ]]; then
+        echo "Xvfb did not start" >&2
+        bv_display_stop
+        return 1
+    fi
     export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
-    echo "Xvfb did not start" >&2
-    return 1
 }
 
 bv_display_stop() { [ -n "${BV_XVFB_PID:-}" ] && kill "$BV_XVFB_PID" 2>/dev/null; BV_XVFB_PID=; true; }
