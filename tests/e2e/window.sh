@@ -11,7 +11,11 @@ bin=$top/build/win64/bin
 disc=$top/build/discs/disc1
 shots=$work/window-shots
 mkdir -p "$work" "$shots"
-[ -f "$disc/setup.exe" ] || bash "$top/scripts/make-discs.sh" >"$work/window-discs.log" 2>&1
+# The discs made after the setup.exe just built (by test-all.sh, or here when they are stale).
+if ! [ "$disc/cd1" -nt "$bin/setup.exe" ] || ! [ "$disc/cd1" -nt "$top/build/native/bin/mkdisc" ]; then
+    bash "$top/scripts/make-discs.sh" >"$work/window-discs.log" 2>&1 ||
+        { tail -20 "$work/window-discs.log"; echo "the sample discs could not be made"; exit 1; }
+fi
 wine_template "$work/template"
 bv_display || exit 1
 SETUP=
