@@ -9,7 +9,8 @@
 # Run it on its own, as root, after scripts/setup-machine.sh, under the heavy-work lock (timings taken
 # beside other builds or Wine runs mean nothing):
 #     flock /tmp/bv-heavy.lock bash bench/whole_install.sh
-# It builds what it needs (scripts/make-discs.sh), works in build/bench and takes about two minutes
+# It builds what it needs (scripts/make-discs.sh), works in build/bench (its own sample, discs and Wine
+# prefixes: never the tests' build/sample, build/discs or build/wine) and takes about two minutes
 # once the builds are up to date. BV_BENCH_ROUNDS sets the number of rounds (3); BV_BENCH_KEEP=1 keeps
 # the payload, its disc and the NSIS installer (about 800 MiB) in build/bench afterwards.
 set -u
@@ -36,7 +37,8 @@ sub() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a - b }'; }
 
 # --- what the benchmark needs -------------------------------------------------------------------
 mkdir -p "$bench"
-bash "$top/scripts/make-discs.sh" >"$bench/make-discs.log" 2>&1 ||
+sample=$bench/sample
+bash "$top/scripts/make-discs.sh" "$bench/sample-discs" "$sample" >"$bench/make-discs.log" 2>&1 ||
     { tail -20 "$bench/make-discs.log"; die "scripts/make-discs.sh failed"; }
 for tool in makensis xdotool convert cc; do
     command -v $tool >/dev/null || die "$tool is missing: run scripts/setup-machine.sh"
@@ -49,7 +51,7 @@ payload=$bench/payload
 game=$payload/game
 rm -rf "$payload" "$bench/discs" "$bench/disc-source"
 mkdir -p "$payload"
-cp -r "$top/build/sample/game" "$game"
+cp -r "$sample/game" "$game"
 have=$(find "$game" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
 pad=$((payload_bytes - have))
 mkdir -p "$game/video"
@@ -67,7 +69,7 @@ files=$(find "$game" -type f | wc -l)
 # One disc: the capacity holds the whole payload, so no disc change is timed.
 src=$bench/disc-source
 mkdir -p "$src"
-cp -r "$top/build/sample/presets" "$src/"
+cp -r "$sample/presets" "$src/"
 cat >"$src/bench.disc" <<'EOF'
 capacity    1G
 main        Brightvale.exe
@@ -79,7 +81,7 @@ preset      low           presets/low
 preset      high          presets/high
 label       BRIGHTVALE
 EOF
-"$top/build/native/bin/mkdisc" --game "$game" --media "$top/build/sample/media" --description "$src/bench.disc" \
+"$top/build/native/bin/mkdisc" --game "$game" --media "$sample/media" --description "$src/bench.disc" \
     --programs "$top/build/win64/bin" --out "$bench/discs" >"$bench/mkdisc.log" 2>&1 ||
     { cat "$bench/mkdisc.log"; die "mkdisc failed"; }
 [ -d "$bench/discs/disc1" ] && [ ! -d "$bench/discs/disc2" ] || die "the payload is not on one disc"
@@ -106,7 +108,7 @@ rm "$payload/bench.nsi"
 # The pages' subtitles (below the game's name, which all pages but the welcome page share), as the
 # skins show them: the screen shows a page when its band is within a mean difference of 2 of the
 # skin's (it is 0 when shown; the pages' bands differ from each other by 12 or more).
-skins=$top/build/sample/media/Media
+skins=$sample/media/Media
 for page in install license options quality; do
     convert "$skins/back_$page.tga" -auto-orient -crop 200x20+200+80 +repage -depth 8 "rgb:$bench/band-$page.rgb"
 done

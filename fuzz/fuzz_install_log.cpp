@@ -4,28 +4,59 @@
 #include "UninstallPlan.h"
 #include "engine/InstallLogFormat.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
-// What Windows makes of a name: it ends at the first NUL.
-std::string AsWindowsSees(const std::string& path) {
-    return path.substr(0, path.find('\0'));
+// The plan is judged by a rule of its own, not by the IsWithin and Normalize it is made with: a bug there
+// would otherwise pass its own test. A path is its drive and its folder names, lower case, "." dropped and
+// ".." taken back; it lies in a folder when the folder's names begin it. NUL ends the name, as on Windows.
+struct Place {
+    bool valid = false;
+    std::vector<std::string> names; // the drive ("c:") first
+};
+
+Place PlaceOf(const std::string& path) {
+    Place place;
+    std::string p = path.substr(0, path.find('\0'));
+    if (p.size() < 3 || !std::isalpha(static_cast<unsigned char>(p[0])) || p[1] != ':' || (p[2] != '/' && p[2] != '\\'))
+        return place; // not a path from a drive's root
+    std::string name;
+    for (std::size_t i = 0; i <= p.size(); ++i) {
+        char c = i < p.size() ? p[i] : '/';
+        if (c != '/' && c != '\\') {
+            name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            continue;
+        }
+        if (name == "..") {
+            if (place.names.size() < 2) return place; // above the drive: no place at all
+            place.names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            place.names.push_back(name);
+        }
+        name.clear();
+    }
+    place.valid = true;
+    return place;
 }
 
-std::string Folded(const std::string& path) {
-    std::string out = uninstall::Normalize(path);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
+bool Inside(const Place& path, const Place& folder) {
+    return path.valid && folder.valid && path.names.size() >= folder.names.size() &&
+           std::equal(folder.names.begin(), folder.names.end(), path.names.begin());
 }
-
-bool StrictlyWithinAny(const std::string& path, const std::vector<std::string>& folders) {
-    for (const std::string& f : folders)
-        if (uninstall::IsWithin(path, f) && Folded(path) != Folded(f)) return true;
+bool Same(const Place& a, const Place& b) {
+    return a.valid && b.valid && a.names == b.names;
+}
+bool StrictlyInsideAny(const Place& path, const std::vector<std::string>& folders) {
+    for (const std::string& f : folders) {
+        Place folder = PlaceOf(f);
+        if (Inside(path, folder) && !Same(path, folder)) return true;
+    }
     return false;
 }
 
@@ -36,26 +67,29 @@ void Check(const std::string& game, const std::vector<std::string>& entries,
         if (!plan.remove.empty()) __builtin_trap(); // a refused log removes nothing
         return;
     }
-    std::vector<std::string> forms = env.gameFolderForms;
-    forms.push_back(game);
-    std::set<std::string> seen;
+    std::vector<Place> forms;
+    for (const std::string& g : env.gameFolderForms)
+        forms.push_back(PlaceOf(g));
+    forms.push_back(PlaceOf(game));
+    std::set<std::vector<std::string>> seen;
     for (const std::string& p : plan.remove) {
-        std::string real = AsWindowsSees(p);
+        Place place = PlaceOf(p);
+        if (!place.valid) __builtin_trap(); // only absolute paths on a drive are removed
         bool inGame = false, isGame = false;
-        for (const std::string& g : forms) {
-            inGame = inGame || uninstall::IsWithin(real, g);
-            isGame = isGame || Folded(real) == Folded(g);
+        for (const Place& g : forms) {
+            inGame = inGame || Inside(place, g);
+            isGame = isGame || Same(place, g);
         }
-        std::string f = Folded(real);
-        bool shortcut = f.size() > 4 && f.compare(f.size() - 4, 4, ".lnk") == 0 &&
-                        StrictlyWithinAny(real, env.shortcutFolders);
-        bool group = StrictlyWithinAny(real, env.groupFolders);
+        const std::string& last = place.names.back();
+        bool shortcut = last.size() >= 4 && last.compare(last.size() - 4, 4, ".lnk") == 0 &&
+                        StrictlyInsideAny(place, env.shortcutFolders);
+        bool group = StrictlyInsideAny(place, env.groupFolders);
         if (isGame || !(inGame || shortcut || group)) __builtin_trap();
-        if (!seen.insert(f).second) __builtin_trap();
+        if (!seen.insert(place.names).second) __builtin_trap(); // nothing twice
     }
     for (const std::string& p : plan.skipped)
-        for (const std::string& g : forms)
-            if (uninstall::IsWithin(p, g)) __builtin_trap(); // skipped entries are the ones outside
+        for (const Place& g : forms)
+            if (Inside(PlaceOf(p), g)) __builtin_trap(); // skipped entries are the ones outside
 }
 
 } // namespace

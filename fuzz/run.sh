@@ -21,13 +21,17 @@ mkdir -p "$work/src/dir" && printf 'x%.0s' $(seq 200) >"$work/src/dir/b.txt"
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 run() { # name corpus
-    local log=$top/build/fuzz/$1.log
-    if "$bin/$1" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$top/build/fuzz/$1-" "$2" >"$log" 2>&1; then
+    local log=$top/build/fuzz/$1.log bound=$((seconds * 4 + 60)) rc
+    # libFuzzer's own limits hold each input to 10 s; the bound is for a target that does not stop at all.
+    timeout -k 10 "$bound" "$bin/$1" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix="$top/build/fuzz/$1-" "$2" >"$log" 2>&1
+    rc=$?
+    if [ "$rc" -eq 0 ]; then
         passed=$((passed + 1))
         echo "  ok   $1 ($(grep -o 'Done [0-9]* runs' "$log" | tail -1))"
     else
         failed=$((failed + 1))
-        echo "  FAIL $1"
+        echo "  FAIL $1$([ "$rc" -eq 124 ] && echo ": no end within $bound s")"
         tail -30 "$log"
     fi
 }
@@ -63,6 +67,9 @@ mkdir -p "$work/log"
 printf 'Brightvale.exe\r\nreadme.txt\r\nmaps\\\r\nmaps\\a.map\r\ndata\\\r\ndata\\big.bin\r\nuninstall.exe\r\nC:\\Users\\me\\Desktop\\Brightvale.lnk\r\nC:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Brightvale\\\r\nC:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Brightvale\\Brightvale.lnk\r\n' >"$work/log/real.log"
 printf 'a.txt\nb\\..\\..\\x\nC:\\Windows\\win.ini\n\\\\server\\share\\x\n' >"$work/log/hostile.log"
 printf 'C:\\Users\\me\\Desktop\\Documents\000.lnk\r\n' >"$work/log/nul-lnk.log"
+# Folders that share the game folder's name as a prefix, beside it: not inside it, whatever a comparison
+# of the texts would say.
+printf 'C:\\Games\\Brightvale2\\x.txt\r\nC:\\Games\\BRIGHT~1.old\\y.txt\r\nC:\\Games\\Brightvale.bak\\\r\nC:\\Games\\Brightvale\\z.txt\r\n' >"$work/log/sibling.log"
 run fuzz_install_log "$work/log"
 
 # WAV files made here: PCM mono and stereo, an odd-sized chunk before the data, a data size past the end.

@@ -34,7 +34,7 @@ start() {
     [ -n "${2:-}" ] && wine_drive e "$2" hd
     wine_drive d "$disc1" cdrom
     walk_log=$work/copy-$1.log
-    WINEDEBUG=-all,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+    WINEDEBUG=-all,+debugstr timeout 900 "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
     wait_window
     click 280 127 2 # welcome: Install
     click 275 336 2 # licence: Accept

@@ -221,7 +221,7 @@ finished_once() {
     click 100 187 0.5
     expect_true "the maintenance page" wait_page twice-maintenance back_play.tga
     expect_eq "the additional program ran once" \
-        "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
+        "$(bounded 60 "reg query Runs" "$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
     expect_eq "it was started once" "$(grep -ac 'CreateProcessInternalW.*BrightvaleExtras' "$work/faults-twice.log")" 1
     expect_eq "no RunOnce value of ours is left" \
         "$(wine_reg_value 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Runonce' __OrelwickAdditionalInstallation__)" ""
@@ -239,7 +239,7 @@ session_end() {
     click 100 187 1 # OK: the finishing steps, then the additional programs
     expect_true "every process ends, with no relaunch" wait_all
     expect_eq "the installer let the session end" \
-        "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\EndSession' /v Answer 2>/dev/null | tr -d '\r' | awk '$1 == "Answer" { print $3 }')" "yes"
+        "$(bounded 60 "reg query Answer" "$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\EndSession' /v Answer 2>/dev/null | tr -d '\r' | awk '$1 == "Answer" { print $3 }')" "yes"
     expect_eq "the next additional program did not run" \
         "$(wine_reg_value 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' Installed)" ""
     expect_eq "only the first slot is marked done" "$(od -An -tx1 -N2 "$game/addinstf.bin" | tr -d ' \n')" "0100"

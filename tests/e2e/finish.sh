@@ -10,6 +10,11 @@ product='HKCU\SOFTWARE\Orelwick\Brightvale'
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brightvale'
 runonce='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Runonce'
 user=$(id -un)
+# runs: how often the sample's additional program has run (its REG_DWORD Runs, as 0x1)
+runs() {
+    bounded 60 "reg query of the additional program's Runs" "$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' \
+        /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }'
+}
 
 # A game folder as an installation leaves it, with a save game the player made.
 make_game() {
@@ -33,18 +38,18 @@ make_game() {
         "C:\\users\\$user\\Desktop\\Play Brightvale.lnk" "$g\\" 'C:\Games\Brightvale\uninstall.exe' \
         'strings.txt' "$g\\Play Brightvale.lnk" 'addinstf.bin' 'uninstall.exe' 'Media\strings.txt' 'Media' \
         >"$game/install.log"
-    "$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
-    "$BV_WINE" reg add "$product" /v VersionString /t REG_SZ /d '1.0.0 EN' /f >/dev/null 2>&1
-    "$BV_WINE" reg add "$entry" /v DisplayName /t REG_SZ /d 'Brightvale' /f >/dev/null 2>&1
-    "$BV_WINE" reg add "$entry" /v UninstallString /t REG_SZ /d 'C:\Games\Brightvale\uninstall.exe' /f >/dev/null 2>&1
-    "$BV_WINE" reg add "$runonce" /v __OrelwickAdditionalInstallation__ /t REG_SZ /d '"D:\setup.exe" -AdditionalInstall' /f >/dev/null 2>&1
+    wine_reg_add "$product" InstallDir 'C:\Games\Brightvale'
+    wine_reg_add "$product" VersionString '1.0.0 EN'
+    wine_reg_add "$entry" DisplayName 'Brightvale'
+    wine_reg_add "$entry" UninstallString 'C:\Games\Brightvale\uninstall.exe'
+    wine_reg_add "$runonce" __OrelwickAdditionalInstallation__ '"D:\setup.exe" -AdditionalInstall'
     wine_end # the uninstaller starts on a prefix with nothing winding down
 }
 
 echo "uninstall.exe on a hand-made installation"
 wine_prefix "$work/template" "$work/finish-uninstall"
 make_game
-"$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
+timeout 300 "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
 expect_true "asks before it starts" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-ask.png"
 expect_true "goes on from a copy in the temporary folder" working_copy
 expect_true "ends with a message" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-done.png"
@@ -63,11 +68,11 @@ echo "uninstall.exe when only its own files are left"
 wine_prefix "$work/template" "$work/finish-uninstall2"
 make_game
 rm -rf "$game/saves"
-"$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
+timeout 300 "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
 box_answer "Brightvale Uninstall" Return
 working_copy
 box_answer "Brightvale Uninstall" Return
-wait_all
+expect_true "every process ends" wait_all
 expect_true "removes the game folder" test ! -e "$game"
 expect_true "keeps the Games folder" test -d "$WINEPREFIX/drive_c/Games"
 
@@ -75,9 +80,9 @@ echo "uninstall.exe refuses a hostile log"
 wine_prefix "$work/template" "$work/finish-uninstall3"
 make_game
 printf '%s\r\n' 'readme.txt' '..\..\windows\win.ini' >"$game/install.log"
-"$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
+timeout 300 "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
 expect_true "says why" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-refused.png"
-wait_all
+expect_true "every process ends" wait_all
 expect_true "removes nothing" test -e "$game/readme.txt"
 expect_true "win.ini stays" test -e "$WINEPREFIX/drive_c/windows/win.ini"
 expect_eq "the registry stays" "$(wine_reg_value "$product" InstallDir)" 'C:\Games\Brightvale'
@@ -97,7 +102,7 @@ own_profile
 game="$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale"
 wine_drive d "$disc1" cdrom
 walk_log=$work/finish-walk.log
-WINEDEBUG=-all,+debugstr "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+WINEDEBUG=-all,+debugstr timeout 900 "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
 walk_install expect_true
 expect_true "comes back up on the maintenance page" wait_page 10-maintenance back_play.tga
 expect_eq "InstallDir" "$(wine_reg_value "$product" InstallDir)" 'C:\Program Files\Orelwick\Brightvale'
@@ -106,7 +111,8 @@ expect_eq "VersionString" "$(wine_reg_value "$product" VersionString)" "1.0.0 EN
 expect_eq "DisplayName" "$(wine_reg_value "$entry" DisplayName)" "Brightvale"
 expect_eq "UninstallString" "$(wine_reg_value "$entry" UninstallString)" 'C:\Program Files\Orelwick\Brightvale\uninstall.exe'
 expect_eq "Publisher" "$(wine_reg_value "$entry" Publisher)" "Orelwick"
-expect_true "EstimatedSize" bash -c "\"$BV_WINE\" reg query '$entry' /v EstimatedSize 2>/dev/null | grep -q REG_DWORD"
+expect_true "EstimatedSize" grep -q REG_DWORD \
+    <<<"$(bounded 60 "reg query EstimatedSize" "$BV_WINE" reg query "$entry" /v EstimatedSize 2>/dev/null)"
 for f in Brightvale.exe uninstall.exe strings.txt install.log readme.txt settings.cfg; do
     expect_true "the game folder holds $f" test -f "$game/$f"
 done
@@ -118,28 +124,26 @@ expect_true "the desktop shortcut is logged ($lnk)" test -n "$lnk"
 desk_lnk=$(find -L "$WINEPREFIX/drive_c/users/$user/Desktop/" -iname '*.lnk' | head -1)
 expect_true "the desktop shortcut resolves to the game" \
     bash -c "{ strings -a \"$desk_lnk\"; strings -a -el \"$desk_lnk\"; } | grep -q 'Program Files.Orelwick.Brightvale.Brightvale.exe'"
-expect_eq "the additional program ran once" \
-    "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
+expect_eq "the additional program ran once" "$(runs)" "0x1"
 expect_eq "every additional slot is done" "$(od -An -tx1 "$game/addinstf.bin" | tr -d ' \n')" "$(printf '01%.0s' $(seq 16))"
 expect_eq "no RunOnce value of ours is left" "$(wine_reg_value "$runonce" __OrelwickAdditionalInstallation__)" ""
 expect_eq "no journal is left" "$(ls -d "$game"/~setup-* 2>/dev/null)$(wine_reg_value "$product" PendingInstallDir)" ""
 
 echo "the RunOnce phase runs the remaining slots only"
 wine_end
-"$BV_WINE" 'D:\setup.exe' -AdditionalInstall >"$work/finish-runonce1.log" 2>&1
-wait_all
-expect_eq "with every slot done nothing runs" \
-    "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x1"
+bounded 120 "setup.exe -AdditionalInstall with every slot done" "$BV_WINE" 'D:\setup.exe' -AdditionalInstall \
+    >"$work/finish-runonce1.log" 2>&1
+expect_true "every process ends" wait_all
+expect_eq "with every slot done nothing runs" "$(runs)" "0x1"
 printf '\000%.0s' $(seq 16) >"$game/addinstf.bin"
-"$BV_WINE" 'D:\setup.exe' -AdditionalInstall >"$work/finish-runonce2.log" 2>&1 &
+timeout 300 "$BV_WINE" 'D:\setup.exe' -AdditionalInstall >"$work/finish-runonce2.log" 2>&1 &
 expect_true "asks the slot's question" box_answer "Brightvale Setup" Return "$shots/11-runonce-question.png"
 wait_page 12-runonce-maintenance back_play.tga
-expect_eq "the remaining slot ran" \
-    "$("$BV_WINE" reg query 'HKCU\SOFTWARE\Orelwick\BrightvaleExtras' /v Runs 2>/dev/null | tr -d '\r' | awk '$1 == "Runs" { print $3 }')" "0x2"
+expect_eq "the remaining slot ran" "$(runs)" "0x2"
 
 echo "Play"
 wine_end
-"$BV_WINE" 'D:\setup.exe' >"$work/finish-play.log" 2>&1 &
+timeout 300 "$BV_WINE" 'D:\setup.exe' >"$work/finish-play.log" 2>&1 &
 wait_window
 expect_true "the maintenance page" on_page 13-maintenance back_play.tga
 click 100 127 3
@@ -158,22 +162,22 @@ wine_end
 echo "Uninstall from the maintenance page"
 mkdir -p "$game/saves"
 printf 'my own game' >"$game/saves/slot1.sav"
-"$BV_WINE" 'D:\setup.exe' >"$work/finish-uninstall-walk.log" 2>&1 &
+timeout 300 "$BV_WINE" 'D:\setup.exe' >"$work/finish-uninstall-walk.log" 2>&1 &
 wait_window
 click 100 187 1
 expect_true "the uninstaller asks" box_answer "Brightvale Uninstall" Return "$shots/15-uninstall-question.png"
 working_copy
 expect_true "and tells what it left" box_answer "Brightvale Uninstall" Return "$shots/16-uninstall-done.png"
-wait_all
+expect_true "every process ends" wait_all
 expect_true "the game is gone" test ! -e "$game/Brightvale.exe"
 expect_true "the log is gone" test ! -e "$game/install.log"
 expect_eq "the save game stays" "$(cat "$game/saves/slot1.sav" 2>/dev/null)" "my own game"
 expect_true "the desktop shortcut is gone" test ! -e "$desk_lnk"
 expect_eq "InstallDir is gone" "$(wine_reg_value "$product" InstallDir)" ""
 expect_eq "the uninstall entry is gone" "$(wine_reg_value "$entry" DisplayName)" ""
-"$BV_WINE" 'D:\setup.exe' >"$work/finish-again.log" 2>&1 &
+timeout 300 "$BV_WINE" 'D:\setup.exe' >"$work/finish-again.log" 2>&1 &
 wait_window
 expect_true "the next start offers a fresh installation" on_page 17-welcome-again back_install.tga
-"$BV_WINESERVER" -k 2>/dev/null
+wine_stop
 
 summary e2e-finish

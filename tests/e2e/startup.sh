@@ -31,17 +31,17 @@ new_world() {
 run_setup() {
     local log=$1
     shift
-    WINEDEBUG=-all,+process "$BV_WINE" 'D:\setup.exe' "$@" >"$log" 2>&1
+    WINEDEBUG=-all,+process bounded 120 "setup.exe $*" "$BV_WINE" 'D:\setup.exe' "$@" >"$log" 2>&1
     local rc=$?
     if grep -q 'CreateProcessInternalW.*-CDPath' "$log"; then
         for _ in $(seq 60); do
-            "$BV_WINE" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+            bounded 30 "reg query of PendingFileRenameOperations" "$BV_WINE" reg query \
+                'HKLM\System\CurrentControlSet\Control\Session Manager' \
                 /v PendingFileRenameOperations 2>/dev/null | grep -qi 'unrar\.dll' && break
             sleep 1
         done
     fi
-    "$BV_WINESERVER" -k 2>/dev/null
-    "$BV_WINESERVER" -w
+    wine_end
     echo "$rc"
 }
 
@@ -70,11 +70,11 @@ echo "second instance while the mutex is held"
 new_world second
 touch "$disc/cd1"
 cp "$bin/hold_mutex.exe" "$disc/"
-"$BV_WINE" 'D:\hold_mutex.exe' 60000 >"$work/e2e-holder.log" 2>&1 &
+timeout 120 "$BV_WINE" 'D:\hold_mutex.exe' 60000 >"$work/e2e-holder.log" 2>&1 &
 holder=$!
 for _ in $(seq 300); do grep -q '^held' "$work/e2e-holder.log" && break; sleep 0.2; done
 expect_true "the mutex is held by another program" grep -q '^held' "$work/e2e-holder.log"
-rc=$(WINEDEBUG=-all "$BV_WINE" 'D:\setup.exe'; echo $?)
+rc=$(WINEDEBUG=-all bounded 120 "setup.exe beside the held mutex" "$BV_WINE" 'D:\setup.exe'; echo $?)
 expect_eq "ends with 0" "$rc" 0
 expect_eq "writes nothing" "$(wine_reg_value "$product" ExeCDPath)" ""
 kill "$holder" 2>/dev/null
@@ -82,22 +82,23 @@ wine_stop
 
 echo "additional installation"
 new_world additional
-"$BV_WINE" reg add "$product" /v ExeCDPath /t REG_SZ /d 'D:' /f >/dev/null 2>&1
+bounded 60 "reg add ExeCDPath" "$BV_WINE" reg add "$product" /v ExeCDPath /t REG_SZ /d 'D:' /f >/dev/null 2>&1
 rc=$(run_setup "$work/e2e-add1.log" -AdditionalInstall -CDPath 'D:')
 expect_eq "without InstallDir ends with 1" "$rc" 1
 mkdir -p "$WINEPREFIX/drive_c/Games/Brightvale"
 printf '\001%.0s' $(seq 16) >"$WINEPREFIX/drive_c/Games/Brightvale/addinstf.bin"
-"$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
+bounded 60 "reg add InstallDir" "$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
 # Wine's file trace shows that the ending comes from reading the marker.
-rc=$(WINEDEBUG=-all,+file "$BV_WINE" 'D:\setup.exe' -AdditionalInstall -CDPath 'D:' >"$work/e2e-add2.log" 2>&1
+rc=$(WINEDEBUG=-all,+file bounded 120 "setup.exe -AdditionalInstall with a complete marker" \
+    "$BV_WINE" 'D:\setup.exe' -AdditionalInstall -CDPath 'D:' >"$work/e2e-add2.log" 2>&1
     echo $?)
-"$BV_WINESERVER" -w
+bounded 60 "waiting for the prefix after -AdditionalInstall" "$BV_WINESERVER" -w
 expect_eq "with a complete marker ends with 0" "$rc" 0
 expect_true "the marker is read" grep -qiF 'C:\\Games\\Brightvale\\addinstf.bin' "$work/e2e-add2.log"
 
 echo "no disc, the user answers No"
 new_world nodisc
-WINEDEBUG=-all "$BV_WINE" 'D:\setup.exe' >/dev/null 2>&1 &
+WINEDEBUG=-all timeout 120 "$BV_WINE" 'D:\setup.exe' >/dev/null 2>&1 &
 setup=$!
 box=
 for _ in $(seq 100); do

@@ -11,7 +11,11 @@ bin=$top/build/win64/bin
 disc=$top/build/discs/disc1
 shots=$work/window-shots
 mkdir -p "$work" "$shots"
-[ -f "$disc/setup.exe" ] || bash "$top/scripts/make-discs.sh" >"$work/window-discs.log" 2>&1
+# The discs made after the setup.exe just built (by test-all.sh, or here when they are stale).
+if ! [ "$disc/cd1" -nt "$bin/setup.exe" ] || ! [ "$disc/cd1" -nt "$top/build/native/bin/mkdisc" ]; then
+    bash "$top/scripts/make-discs.sh" >"$work/window-discs.log" 2>&1 ||
+        { tail -20 "$work/window-discs.log"; echo "the sample discs could not be made"; exit 1; }
+fi
 wine_template "$work/template"
 bv_display || exit 1
 SETUP=
@@ -24,18 +28,19 @@ Y0=164
 new_world() {
     wine_prefix "$work/template" "$work/window-$1"
     wine_drive d "$disc" cdrom
-    "$BV_WINE" reg add "$product" /v ExeCDPath /t REG_SZ /d 'D:' /f >/dev/null 2>&1
+    wine_reg_add "$product" ExeCDPath 'D:'
     wine_end
 }
 
-# start_setup: the relaunched instance started directly, so that its exit code is ours to read.
+# start_setup: the relaunched instance started directly, so that its exit code is ours to read (SETUP is
+# its timeout's process, which ends with the installer's code, or 124 when the installer outlived it).
 # Its messages go to a log, so that a failed start says why. Each start gets a prefix with nothing
 # left running: a start while the last one's desktop and services wind down is not what a player sees.
 starts=0
 start_setup() {
     wine_end
     starts=$((starts + 1))
-    WINEDEBUG=+debugstr "$BV_WINE" 'D:\setup.exe' -CDPath D: >/dev/null 2>"$work/window-setup-$starts.log" &
+    WINEDEBUG=+debugstr timeout 300 "$BV_WINE" 'D:\setup.exe' -CDPath D: >/dev/null 2>"$work/window-setup-$starts.log" &
     SETUP=$!
 }
 # started: the installer's window is up and the installer still runs; otherwise its log is shown
@@ -158,14 +163,15 @@ cp "$bin/window_ctl.exe" "$work/window-main/drive_c/window_ctl.exe"
 start_setup
 expect_true "the installer starts again" started
 sleep 1
-cpu() { awk '{ print $14 + $15 }' "/proc/$SETUP/stat"; }
+installer=$(pgrep -P "$SETUP" | head -1) # the installer's own process, below its timeout
+cpu() { awk '{ print $14 + $15 }' "/proc/$installer/stat"; }
 # Ticks are hundredths of a second of CPU time over 3 s. A loop that draws takes a good share of a core
 # (about 65 % here, far less on a busy machine); one that waits takes none.
 c0=$(cpu); sleep 3; c1=$(cpu)
-"$BV_WINE" 'C:\window_ctl.exe' minimize >/dev/null 2>&1
+bounded 60 "window_ctl minimize" "$BV_WINE" 'C:\window_ctl.exe' minimize >/dev/null 2>&1
 sleep 1
 c2=$(cpu); sleep 3; c3=$(cpu)
-"$BV_WINE" 'C:\window_ctl.exe' restore >/dev/null 2>&1
+bounded 60 "window_ctl restore" "$BV_WINE" 'C:\window_ctl.exe' restore >/dev/null 2>&1
 sleep 1.5
 c4=$(cpu); sleep 3; c5=$(cpu)
 echo "    CPU ticks in 3 s: active $((c1 - c0)), minimised $((c3 - c2)), restored $((c5 - c4))"
@@ -175,7 +181,7 @@ expect_true "restored, it draws again" test $((c5 - c4)) -ge 40
 
 echo "the game's engine window ends the installer"
 cp "$bin/Brightvale.exe" "$work/window-main/drive_c/Brightvale.exe"
-"$BV_WINE" 'C:\Brightvale.exe' >/dev/null 2>&1 &
+timeout 300 "$BV_WINE" 'C:\Brightvale.exe' >/dev/null 2>&1 &
 game=$!
 wait_window 'Orelwick engine' >/dev/null
 # The game's window took the activation: a click on the installer's backdrop gives it back, and the
@@ -191,7 +197,7 @@ wine_stop
 echo "skinned boxes answered by clicks"
 new_world boxes
 cp "$bin/show_boxes.exe" "$work/window-boxes/drive_c/show_boxes.exe"
-"$BV_WINE" 'C:\show_boxes.exe' >/dev/null 2>&1 &
+timeout 300 "$BV_WINE" 'C:\show_boxes.exe' >/dev/null 2>&1 &
 SETUP=$!
 wait_window 'Brightvale Setup' >/dev/null
 xdotool mousemove 5 5
@@ -210,11 +216,11 @@ echo "maintenance without its string table"
 new_world maintenance
 mkdir -p "$WINEPREFIX/drive_c/Games/Brightvale"
 touch "$WINEPREFIX/drive_c/Games/Brightvale/install.log" "$WINEPREFIX/drive_c/Games/Brightvale/uninstall.exe"
-"$BV_WINE" reg add "$product" /v InstallDir /t REG_SZ /d 'C:\Games\Brightvale' /f >/dev/null 2>&1
-"$BV_WINE" reg add "$product" /v MediaDir /t REG_SZ /d 'MediaFran' /f >/dev/null 2>&1
+wine_reg_add "$product" InstallDir 'C:\Games\Brightvale'
+wine_reg_add "$product" MediaDir 'MediaFran'
 # Once with the window channel traced, for the text of the box; once plainly, for the exit code.
 wine_end
-WINEDEBUG=-all,+win "$BV_WINE" 'D:\setup.exe' -CDPath D: >"$work/window-maintenance.log" 2>&1 &
+WINEDEBUG=-all,+win timeout 300 "$BV_WINE" 'D:\setup.exe' -CDPath D: >"$work/window-maintenance.log" 2>&1 &
 SETUP=$!
 box=$(wait_window 'Installation')
 expect_true "a system box captioned with the first title appears" test -n "$box"

@@ -1,6 +1,8 @@
 # Tiny assertion helpers for the shell-driven tiers: each check prints a line and is counted.
 BV_PASSED=0
 BV_FAILED=0
+# Where bounded (wine.sh) notes a bound reached: a file, so that one reached in a subshell counts too.
+BV_BOUND_LOG=$(mktemp "${TMPDIR:-/tmp}/bv-bounds.XXXXXX")
 
 # pass NAME / fail NAME DETAIL
 pass() { BV_PASSED=$((BV_PASSED + 1)); echo "  ok   $1"; }
@@ -15,8 +17,11 @@ expect_true() {
     if "$@"; then pass "$name"; else fail "$name" "$*"; fi
 }
 
-# summary TIER: the closing line, and the exit status
+# summary TIER: every bound reached counted as a failure of its step, the closing line, and the exit status
 summary() {
+    local bound
+    while IFS= read -r bound; do fail "$bound"; done <"$BV_BOUND_LOG"
+    rm -f "$BV_BOUND_LOG"
     echo "$1: $BV_PASSED passed, $BV_FAILED failed"
     [ "$BV_FAILED" -eq 0 ]
 }

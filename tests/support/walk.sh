@@ -33,13 +33,13 @@ start_setup() {
     [ -n "${3:-}" ] && wine_drive e "$3" hd
     wine_drive d "$2" cdrom
     walk_log=$work/$1.log
-    WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+    WINEDEBUG=-all,+debugstr,+process timeout 900 "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
     wait_window
 }
 # again NAME: setup.exe started once more from D: in the same prefix, its output in $work/NAME.log
 again() {
     walk_log=$work/$1.log
-    WINEDEBUG=-all,+debugstr,+process "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+    WINEDEBUG=-all,+debugstr,+process timeout 900 "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
     wait_window
 }
 # to_options: Install on the welcome page, Accept on the licence page
@@ -240,6 +240,6 @@ working_copy() {
 # wait_all: waits for every process of the prefix, at most 90 s (then they are ended, and it fails).
 wait_all() {
     timeout 90 "$BV_WINESERVER" -w && return 0
-    "$BV_WINESERVER" -k 2>/dev/null
+    timeout 60 "$BV_WINESERVER" -k 2>/dev/null
     return 1
 }

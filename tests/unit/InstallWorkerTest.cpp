@@ -1,6 +1,7 @@
 // The install worker against the scripted extractor: the entry loop, the disc wait, cancel, success
 // and the rollback of an abandoned installation.
 #include "support/CopyWorld.h"
+#include "support/WaitFor.h"
 
 #include "engine/ConfirmCancel.h"
 #include "engine/InstallWorker.h"
@@ -255,8 +256,10 @@ TEST_F(Worker, TheDiscQuestionWaitsItsTurnAndIsDroppedAfterAConfirmedCancel) {
     // confirms the cancel.
     std::unique_lock<std::mutex> cancelQuestion(QuestionLock());
     std::thread worker([] { InstallWorker(); });
-    while (D().sleptMs < 3000)
-        std::this_thread::yield();
+    // The worker's wait for the question, read under the double's lock; a worker that never waits
+    // fails the test rather than holding it up.
+    EXPECT_TRUE(WaitFor([] { return os::testdouble::SleptMs() >= 3000; }))
+        << "the disc question did not wait for the open cancel question";
     g_installer.cancelConfirmed = true;
     cancelQuestion.unlock();
     worker.join();

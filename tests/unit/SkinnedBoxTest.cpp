@@ -4,6 +4,7 @@
 
 #include "gui/guiButton.h"
 #include "gui/guiMsgBox.h"
+#include "support/WaitFor.h"
 
 #include <atomic>
 #include <thread>
@@ -20,8 +21,7 @@ class SkinnedBox : public ControlsWorld {
         Mouse(box, event, x, y);
     }
     static void WaitOpen(guiMsgBox& box) {
-        while (g_modalBox.load() != &box)
-            std::this_thread::yield();
+        EXPECT_TRUE(WaitFor([&] { return g_modalBox.load() == &box; })) << "the box did not open";
         // The box is made modal and given its texts in one step under the lock.
         std::lock_guard<std::recursive_mutex> hold(GuiLock());
     }

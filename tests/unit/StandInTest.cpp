@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <dlfcn.h>
+#include <memory>
 
 using namespace extractor;
 using namespace rarbytes;
@@ -44,6 +45,22 @@ int ReadAll(const std::string& bytes, std::vector<rar::Member>* members = nullpt
     }
     return -1; // the reader did not come to an end
 }
+
+// A folder of the test's own under BASE, removed with all it holds however the test ends: an ASSERT that
+// returns early must not leave its files behind (4 GiB of memory, for the large archive).
+struct ScratchFolder {
+    explicit ScratchFolder(const fs::path& base) {
+        std::string pattern = (base / "bv-standin.XXXXXX").string();
+        if (mkdtemp(pattern.data())) path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        if (!path.empty()) fs::remove_all(path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    fs::path path;
+};
 
 struct StandIn {
     StandIn() {
@@ -339,14 +356,15 @@ TEST(RarReader, HostileArchivesEndInAnErrorCode) {
 }
 
 TEST(RarReader, Rar4HeadersAreChecked) {
-    std::string path = "/tmp/bv-rar4-hostile.rar";
+    ScratchFolder scratch(fs::temp_directory_path());
+    ASSERT_FALSE(scratch.path.empty());
+    std::string path = (scratch.path / "hostile.rar").string();
     Rar4Writer w;
     ASSERT_TRUE(w.Open(path));
     w.AddBytes("a.txt", "hello", 0x21);
     ASSERT_TRUE(w.Close());
     std::ifstream in(path, std::ios::binary);
     std::string good((std::istreambuf_iterator<char>(in)), {});
-    std::remove(path.c_str());
     std::vector<rar::Member> members;
     ASSERT_EQ(ReadAll(good, &members), kEndArchive);
     ASSERT_EQ(members.size(), 1u);
@@ -383,8 +401,9 @@ TEST(RarReader, Rar4HeadersAreChecked) {
 TEST(RarReader, Rar4MembersOver4GiB) {
     // A sparse file a little over 4 GiB: the sizes need the high halves of the header. The archive
     // goes to memory where there is a memory file system: 4 GiB through a disk's cache is slow.
-    std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/bv-large.XXXXXX" : "/tmp/bv-large.XXXXXX";
-    fs::path dir = mkdtemp(pattern.data());
+    ScratchFolder scratch(fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path());
+    ASSERT_FALSE(scratch.path.empty());
+    const fs::path& dir = scratch.path;
     const std::uint64_t size = (4ull << 30) + 5;
     {
         std::ofstream big(dir / "big.bin", std::ios::binary);
@@ -400,8 +419,9 @@ TEST(RarReader, Rar4MembersOver4GiB) {
     ASSERT_TRUE(w.AddBytes("after.txt", "after", 0x21));
     ASSERT_TRUE(w.Close()) << w.error();
 
-    FILE* f = std::fopen(archive.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(archive.c_str(), "rb"), std::fclose);
+    ASSERT_NE(file, nullptr);
+    FILE* f = file.get();
     struct FileSource : rar::Source {
         FILE* f;
         std::uint64_t size;
@@ -439,8 +459,6 @@ TEST(RarReader, Rar4MembersOver4GiB) {
     EXPECT_EQ(m.name, "after.txt");
     EXPECT_EQ(m.unpSize, 5u);
     EXPECT_EQ(reader.Next(&m), kEndArchive);
-    std::fclose(f);
-    fs::remove_all(dir);
 }
 
 TEST(RarReader, LargeMembersReadIntoBuffersAreChecked) {

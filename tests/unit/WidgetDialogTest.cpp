@@ -4,6 +4,7 @@
 #include "gui/guiDialog.h"
 #include "gui/guiPainter.h"
 #include "support/CountingPage.h"
+#include "support/WaitFor.h"
 #include "unit/RecordingPainter.h"
 
 #include <atomic>
@@ -273,8 +274,7 @@ TEST_F(Widgets, ModalBoxAnsweredFromAnotherThread) {
     AddTopLevelDialog(&box);
     int result = 0;
     std::thread worker([&] { result = box.Show("Insert disc 2", "Brightvale"); });
-    while (g_modalBox.load() != &box)
-        std::this_thread::yield();
+    EXPECT_TRUE(WaitFor([&] { return g_modalBox.load() == &box; })) << "the box did not open";
     EXPECT_TRUE(box.visible);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     box.result = 3; // the button's callback, on this thread
@@ -305,8 +305,7 @@ TEST_F(Widgets, OnlyOneThreadDrawsAtATime) {
     ShowPage(&page);
     std::thread worker([&] { box.Show("disc", "Brightvale"); });
     // Show clears the result when it opens: answer only an open box.
-    while (g_modalBox.load() != &box)
-        std::this_thread::yield();
+    EXPECT_TRUE(WaitFor([&] { return g_modalBox.load() == &box; })) << "the box did not open";
     for (int i = 0; i < 200; ++i) {
         UpdateAll();
         DrawAll();
@@ -326,14 +325,15 @@ TEST_F(Widgets, AMinimisedWindowKeepsTheBoxWaitingWithoutDrawing) {
     g_active = false;
     int before = page.frames;
     std::thread worker([&] { box.Show("m", "c"); });
-    while (g_modalBox.load() != &box)
-        std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_TRUE(WaitFor([&] { return g_modalBox.load() == &box; })) << "the box did not open";
+    // Counted in the box's own waiting steps, not in real time: each minimised step sleeps 10 ms of the
+    // double's time, so twenty of them have passed when it has slept 200 ms more.
+    const std::uint32_t slept = os::testdouble::SleptMs();
+    EXPECT_TRUE(WaitFor([&] { return os::testdouble::SleptMs() >= slept + 200; })) << "the box stopped waiting";
     int waiting = page.frames - before;
     EXPECT_EQ(waiting, 1) << "only the frame that opened the box";
     g_active = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_TRUE(WaitFor([&] { return page.frames - before > 1; })) << "active again: it draws";
     box.result = 1;
     worker.join();
-    EXPECT_GT(page.frames - before, 1) << "active again: it draws";
 }

@@ -1,5 +1,5 @@
 // Files, folders, discs and free space on the real system. The harness maps D: as a CD-ROM drive and
-// E: as a hard disk; both hold "bothmark", only E: holds "hdmark".
+// E: as a hard disk; both hold "bothmark", only E: holds "hdmark". F: is a small hard disk of its own.
 #include "platform/Os.h"
 #include "shell/Files.h"
 
@@ -30,8 +30,17 @@ TEST(Files, FindDiscMarkerOnlyTriesCdromDrives) {
 }
 
 TEST(Files, FreeDiskBytes) {
+    // F: is a small memory drive of the harness's own: nothing writes to it while the tests run, so its
+    // free space reads the same every time, as the machine's shared disk's does not. F:\elsewhere leads
+    // to another file system, whose free space differs.
+    ULARGE_INTEGER root{}, elsewhere{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("F:\\", &root, nullptr, nullptr)) << "the harness maps F:";
+    ASSERT_TRUE(GetDiskFreeSpaceExA("F:\\elsewhere\\", &elsewhere, nullptr, nullptr));
+    ASSERT_NE(root.QuadPart, elsewhere.QuadPart) << "F:\\elsewhere is on another file system";
+    EXPECT_GT(FreeDiskBytes("F:\\"), 0u);
+    EXPECT_EQ(FreeDiskBytes("F:\\"), root.QuadPart);
+    EXPECT_EQ(FreeDiskBytes("F:\\elsewhere"), root.QuadPart) << "only the root counts";
     EXPECT_GT(FreeDiskBytes("C:\\"), 0u);
-    EXPECT_EQ(FreeDiskBytes("C:\\windows"), FreeDiskBytes("C:\\")) << "only the root counts";
     // The target folder does not exist yet when the space is checked: the system would fail on it.
     ULARGE_INTEGER avail;
     ASSERT_FALSE(GetDiskFreeSpaceExA("C:\\bv missing\\Brightvale\\", &avail, nullptr, nullptr));

@@ -180,6 +180,8 @@ inline std::intptr_t MousePoint(int x, int y) {
                                       (static_cast<std::uint32_t>(x) & 0xFFFF));
 }
 void Reset();
+// State::sleptMs read under the lock Sleep takes: for a test thread watching a thread that sleeps.
+std::uint32_t SleptMs();
 // The lead bytes of a code page's double-byte characters (932, 936, 949, 950); none for the others.
 void UseLeadBytesOf(int codePage);
 // Host path of a Windows path under the current drive map; "" when its drive is not mapped.

@@ -13,6 +13,14 @@
 namespace os {
 using namespace testdouble;
 
+namespace {
+// Sleep's sums are written by whichever thread sleeps; tests on another thread read them through SleptMs.
+std::mutex& SleepLock() {
+    static std::mutex lock;
+    return lock;
+}
+} // namespace
+
 bool VersionInfo(std::uint32_t, std::uint32_t* platformId, std::uint32_t* major) {
     if (Double().versionFails) return false;
     *platformId = Double().platformId;
@@ -56,9 +64,8 @@ std::uint32_t TickCount() {
 }
 void Sleep(std::uint32_t ms) {
     // Time does not pass in the double, but other threads get their turn.
-    static std::mutex lock;
     {
-        std::lock_guard<std::mutex> hold(lock);
+        std::lock_guard<std::mutex> hold(SleepLock());
         Double().sleptMs += ms;
         Double().ticks += ms;
     }
@@ -195,3 +202,10 @@ void SetWindowTitleWide(Window, const std::u16string& title) {
 }
 
 } // namespace os
+
+namespace os::testdouble {
+std::uint32_t SleptMs() {
+    std::lock_guard<std::mutex> hold(SleepLock());
+    return Double().sleptMs;
+}
+} // namespace os::testdouble
