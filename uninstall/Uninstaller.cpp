@@ -22,7 +22,14 @@ constexpr const char* kProductValues[] = {"InstallDir", "CheckDisk", "InsertDisk
                                           "ExeCDPath",  "MediaDir",  "DesktopIcon", "PendingInstallDir"};
 constexpr std::size_t kListedLeftovers = 12;
 
+// What the user is told also goes to the debug output, as the setup program's messages do: support and
+// the tests read it there.
+void Trace(const std::string& text) {
+    os::DebugText(("message: " + text + "\n").c_str());
+}
+
 void Message(const std::string& text, std::uint32_t icon) {
+    Trace(text);
     os::MsgBoxA(nullptr, text.c_str(), kTitle, os::kMbOk | icon);
 }
 
@@ -264,10 +271,10 @@ int Run(const std::string& modulePath, const char* commandLine) {
     std::string folder = Normalize(FolderOf(modulePath));
     Plan plan;
     if (!PlanFor(folder, &plan)) return 1;
-    if (os::MsgBoxA(nullptr,
-                    "Remove Brightvale from this computer?\n\nEverything the setup program installed is "
-                    "removed; files you made yourself, such as saved games, are kept.",
-                    kTitle, os::kMbYesNo | os::kMbIconQuestion) != os::kIdYes)
+    const char* question = "Remove Brightvale from this computer?\n\nEverything the setup program installed is "
+                           "removed; files you made yourself, such as saved games, are kept.";
+    Trace(question);
+    if (os::MsgBoxA(nullptr, question, kTitle, os::kMbYesNo | os::kMbIconQuestion) != os::kIdYes)
         return 0;
 
     std::string temp = os::TempPath();

@@ -123,7 +123,8 @@ ended_and_restarted() {
     click 100 187 1 # Uninstall
     expect_true "the uninstaller asks" box_answer "Brightvale Uninstall" Return
     expect_true "its working copy runs" working_copy
-    expect_true "and ends with a message" box_answer "Brightvale Uninstall" Return
+    expect_true "it ends saying so" message_seen 'Brightvale has been removed from your computer.'
+    expect_true "and its last box is answered" box_answer "Brightvale Uninstall" Return
     expect_true "every process ends" wait_all
     expect_eq "the game folder is gone, nothing of either start left" "$(find "$game" 2>/dev/null)" ""
     expect_eq "InstallDir is gone" "$(wine_reg_value "$product" InstallDir)" ""

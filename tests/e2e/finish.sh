@@ -46,13 +46,22 @@ make_game() {
     wine_end # the uninstaller starts on a prefix with nothing winding down
 }
 
+# uninstall NAME: uninstall.exe started from the game folder, what it tells traced into $work/NAME.log
+uninstall() {
+    walk_log=$work/$1.log
+    WINEDEBUG=-all,+debugstr timeout 300 "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >"$walk_log" 2>&1 &
+}
+removed='Brightvale has been removed from your computer.'
+
 echo "uninstall.exe on a hand-made installation"
 wine_prefix "$work/template" "$work/finish-uninstall"
 make_game
-timeout 300 "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
-expect_true "asks before it starts" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-ask.png"
+uninstall finish-uninstall
+expect_true "asks before it starts" message_seen 'Remove Brightvale from this computer?'
+expect_true "the question is answered" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-ask.png"
 expect_true "goes on from a copy in the temporary folder" working_copy
-expect_true "ends with a message" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-done.png"
+expect_true "ends saying so" message_seen "$removed"
+expect_true "the last box is answered" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-done.png"
 expect_true "every process ends" wait_all
 for f in Brightvale.exe readme.txt maps/north.map uninstall.exe strings.txt addinstf.bin install.log; do
     expect_true "removes $f" test ! -e "$game/$f"
@@ -68,10 +77,11 @@ echo "uninstall.exe when only its own files are left"
 wine_prefix "$work/template" "$work/finish-uninstall2"
 make_game
 rm -rf "$game/saves"
-timeout 300 "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
-box_answer "Brightvale Uninstall" Return
-working_copy
-box_answer "Brightvale Uninstall" Return
+uninstall finish-uninstall2
+expect_true "the question is answered" box_answer "Brightvale Uninstall" Return
+expect_true "its working copy runs" working_copy
+expect_true "ends saying so" message_seen "$removed"
+expect_true "the last box is answered" box_answer "Brightvale Uninstall" Return
 expect_true "every process ends" wait_all
 expect_true "removes the game folder" test ! -e "$game"
 expect_true "keeps the Games folder" test -d "$WINEPREFIX/drive_c/Games"
@@ -80,12 +90,35 @@ echo "uninstall.exe refuses a hostile log"
 wine_prefix "$work/template" "$work/finish-uninstall3"
 make_game
 printf '%s\r\n' 'readme.txt' '..\..\windows\win.ini' >"$game/install.log"
-timeout 300 "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' >/dev/null 2>&1 &
-expect_true "says why" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-refused.png"
+uninstall finish-uninstall3
+expect_true "says why, naming the entry" \
+    message_seen 'The installation log names something outside the game folder (..\..\windows\win.ini)'
+expect_true "the box is answered" box_answer "Brightvale Uninstall" Return "$work/finish-uninstall-refused.png"
+expect_eq "and asks nothing" "$(grep -ac 'message: Remove Brightvale' "$walk_log")" 0
 expect_true "every process ends" wait_all
 expect_true "removes nothing" test -e "$game/readme.txt"
 expect_true "win.ini stays" test -e "$WINEPREFIX/drive_c/windows/win.ini"
 expect_eq "the registry stays" "$(wine_reg_value "$product" InstallDir)" 'C:\Games\Brightvale'
+
+echo "uninstall.exe where a logged folder is a link to a folder outside"
+wine_prefix "$work/template" "$work/finish-uninstall4"
+make_game
+mkdir -p "$WINEPREFIX/drive_c/Outside"
+printf 'not the game' >"$WINEPREFIX/drive_c/Outside/north.map"
+rm -rf "$game/maps"
+ln -s ../Outside "$game/maps" # a Unix link: Wine reports it as a reparse point
+uninstall finish-uninstall4
+expect_true "the question is answered" box_answer "Brightvale Uninstall" Return
+expect_true "its working copy runs" working_copy
+expect_true "ends saying so" message_seen "$removed"
+expect_true "the last box is answered" box_answer "Brightvale Uninstall" Return
+expect_true "every process ends" wait_all
+expect_eq "the folder the link leads to keeps its files" "$(cat "$WINEPREFIX/drive_c/Outside/north.map" 2>/dev/null)" "not the game"
+expect_true "the game's own files go" test ! -e "$game/Brightvale.exe"
+# Wine cannot remove a link to a folder that is not empty (Windows removes the link itself): it stays,
+# and the uninstaller names it among what it left.
+expect_true "the link is gone or named as left" \
+    bash -c "[ ! -e '$game/maps' ] || grep -aq 'maps' '$walk_log'"
 
 # ---- the whole installation from the sample discs ----
 rm -rf "$work/finish-discs"
@@ -162,12 +195,15 @@ wine_end
 echo "Uninstall from the maintenance page"
 mkdir -p "$game/saves"
 printf 'my own game' >"$game/saves/slot1.sav"
-timeout 300 "$BV_WINE" 'D:\setup.exe' >"$work/finish-uninstall-walk.log" 2>&1 &
+walk_log=$work/finish-uninstall-walk.log
+WINEDEBUG=-all,+debugstr timeout 300 "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
 wait_window
 click 100 187 1
-expect_true "the uninstaller asks" box_answer "Brightvale Uninstall" Return "$shots/15-uninstall-question.png"
-working_copy
-expect_true "and tells what it left" box_answer "Brightvale Uninstall" Return "$shots/16-uninstall-done.png"
+expect_true "the uninstaller asks" message_seen 'Remove Brightvale from this computer?'
+expect_true "the question is answered" box_answer "Brightvale Uninstall" Return "$shots/15-uninstall-question.png"
+expect_true "its working copy runs" working_copy
+expect_true "and tells what it left" message_seen "$removed"
+expect_true "the last box is answered" box_answer "Brightvale Uninstall" Return "$shots/16-uninstall-done.png"
 expect_true "every process ends" wait_all
 expect_true "the game is gone" test ! -e "$game/Brightvale.exe"
 expect_true "the log is gone" test ! -e "$game/install.log"

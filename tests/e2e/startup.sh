@@ -52,19 +52,29 @@ rc=$(run_setup "$work/e2e-first.log")
 expect_eq "ends with 0" "$rc" 0
 # Files first: the next start of the prefix's server counts as a restart of Windows for them.
 temp=$(wine_temp_dir)
-copy=$(ls "$temp"/\$\$\$*.tmp 2>/dev/null | head -1)
-expect_true "a \$\$\$ copy of setup.exe in the temporary folder" cmp -s "$copy" "$bin/setup.exe"
-expect_true "unrar.dll copied to the temporary folder" cmp -s "$temp/unrar.dll" "$disc/unrar.dll"
-name=$(basename "${copy:-none}")
-relaunch=$(grep 'CreateProcessInternalW' "$work/e2e-first.log" | grep -F "$name" | head -1)
-expect_true "the copy is started with -CDPath and the drive" \
-    grep -qF "cmdline L\"\\\"C:\\\\users\\\\$(id -un)\\\\Temp\\\\$name\\\"  -CDPath D:\"" <<<"$relaunch"
+private=$(ls -d "$temp"/Brightvale-Setup.* 2>/dev/null | head -1)
+expect_true "a folder of its own in the temporary folder, named at random ($(basename "${private:-none}"))" \
+    grep -qE '^Brightvale-Setup\.[0-9a-f]{32}$' <<<"$(basename "${private:-none}")"
+copy=$(ls "$private"/\$\$\$*.tmp 2>/dev/null | head -1)
+expect_true "a \$\$\$ copy of setup.exe in it" cmp -s "$copy" "$bin/setup.exe"
+expect_true "unrar.dll copied beside it" cmp -s "$private/unrar.dll" "$disc/unrar.dll"
+expect_true "and not into the temporary folder itself" test ! -e "$temp/unrar.dll"
+# The command line as Wine's trace shows it: backslashes and quotes escaped.
+expected="\"C:\\users\\$(id -un)\\Temp\\$(basename "${private:-none}")\\$(basename "${copy:-none}")\"  -CDPath D:"
+traced=$(sed 's/\\/\\\\/g; s/"/\\"/g' <<<"$expected")
+relaunch=$(grep 'CreateProcessInternalW' "$work/e2e-first.log" | grep -F "$(basename "${copy:-none}")" | head -1)
+expect_true "the copy is started by its full path with -CDPath and the drive" grep -qF "cmdline L\"$traced\"" <<<"$relaunch"
 [ "$BV_FAILED" -gt 0 ] && echo "    relaunch line: $relaunch"
 expect_eq "ExeCDPath" "$(wine_reg_value "$product" ExeCDPath)" "D:"
 expect_eq "no RunOnce entry: the finishing steps arm it when a program is due" \
     "$(wine_reg_value "$runonce" __OrelwickAdditionalInstallation__)" ""
 expect_true "the relaunched copy is gone after the restart" test ! -e "$copy"
-expect_true "and the library beside it" test ! -e "$temp/unrar.dll"
+expect_true "and the library beside it" test ! -e "$private/unrar.dll"
+expect_true "and its folder" test ! -e "$private"
+rc=$(run_setup "$work/e2e-first-again.log")
+again=$(ls -d "$temp"/Brightvale-Setup.* 2>/dev/null | head -1)
+expect_true "the next start makes a folder of another name" \
+    bash -c "[ -n '$again' ] && [ '$(basename "${again:-x}")' != '$(basename "${private:-x}")' ]"
 
 echo "second instance while the mutex is held"
 new_world second

@@ -140,8 +140,13 @@ wait_page() {
 # string), N times if given. It reads the debug output where every message also goes: the installer
 # runs with WINEDEBUG including +debugstr and its output in $walk_log.
 message_seen() {
+    # An empty text (a key missing from the table) would match any message.
+    [ -n "$1" ] || { echo "    message_seen: no text given" >&2; return 1; }
+    # Wine's trace escapes backslashes and quotes.
+    local traced
+    traced=$(sed 's/\\/\\\\/g; s/"/\\"/g' <<<"$1")
     for _ in $(seq 300); do
-        [ "$(grep -acF "OutputDebugStringA \"message: $1" "$walk_log")" -ge "${2:-1}" ] && return 0
+        [ "$(grep -acF "OutputDebugStringA \"message: $traced" "$walk_log")" -ge "${2:-1}" ] && return 0
         sleep 0.2
     done
     return 1
@@ -195,6 +200,8 @@ boxes() {
 }
 # box_answer TITLE KEY [SHOT]: waits for a visible box with the title, saves a screenshot, and sends the
 # key to it until it is gone; false when no box came or it would not go.
+# trace_count: how many messages the traced program ($walk_log) has shown so far
+trace_count() { [ -n "${walk_log:-}" ] && grep -ac 'OutputDebugStringA "message: ' "$walk_log" 2>/dev/null || echo 0; }
 box_answer() {
     local w=
     for _ in $(seq 150); do
@@ -208,20 +215,23 @@ box_answer() {
     # Wine reuses the window for the next box: the same box is told by its size as well.
     local size
     size=$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')
-    for _ in $(seq 10); do
+    local shown
+    shown=$(trace_count)
+    for _ in $(seq 5); do
         xdotool windowfocus "$w" 2>/dev/null
         sleep 0.2
         xdotool key "$2" 2>/dev/null
-        sleep 0.5
-        # Gone for good: Wine may unmap a box for a moment when the focus moves.
-        local seen=0
-        for _ in 1 2 3 4; do
+        # Gone (or another box in its window, which Wine reuses: another size, or another message traced
+        # since): answered. A box can stay on screen for a couple of seconds after its answer, so the key is
+        # sent again only after five.
+        for _ in $(seq 25); do
+            sleep 0.2
+            [ "$(trace_count)" -gt "$shown" ] && return 0
             boxes "$1" | grep -qx "$w" &&
                 [ "$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { print $2 }')" = "$size" ] &&
-                seen=1
-            sleep 0.3
+                continue
+            return 0
         done
-        [ "$seen" = 0 ] && return 0
     done
     return 1
 }
@@ -230,7 +240,7 @@ box_answer() {
 # closed its question by then).
 working_copy() {
     for _ in $(seq 100); do
-        ps -eo args | grep -q '[/]remove C:' && sleep 1 && return 0
+        [ -n "$(wine_pids '/remove C:')" ] && sleep 1 && return 0
         sleep 0.2
     done
     ps -eo args | grep -a -e remove -e uninstall -e '\.tmp' | grep -v grep | sed 's/^/    process: /'

@@ -41,8 +41,17 @@ wine_template() {
 }
 
 # wine_prefix TEMPLATE DIR: a fresh copy of the template; WINEPREFIX points at it afterwards.
+# The last prefix loses its Windows folder (nine tenths of its size, and never looked at once its test is
+# over), so that a run's hundred prefixes fit on the disk; BV_KEEP_PREFIXES=1 keeps them whole.
 wine_prefix() {
-    [ -n "${WINEPREFIX:-}" ] && bounded 60 "ending the last prefix" "$BV_WINESERVER" -k 2>/dev/null
+    if [ -n "${WINEPREFIX:-}" ]; then
+        bounded 60 "ending the last prefix" "$BV_WINESERVER" -k 2>/dev/null
+        if [ "${BV_KEEP_PREFIXES:-0}" != 1 ] && [ "$WINEPREFIX" != "$1" ] && [ "$WINEPREFIX" != "$2" ] &&
+            [ ! -f "$WINEPREFIX/.bv-ready" ] && [ -f "$WINEPREFIX/system.reg" ]; then
+            bounded 60 "waiting for the last prefix to end" "$BV_WINESERVER" -w 2>/dev/null
+            rm -rf "$WINEPREFIX/drive_c/windows"
+        fi
+    fi
     rm -rf "$2"
     cp -a "$1" "$2"
     export WINEPREFIX="$2"
