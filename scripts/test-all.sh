@@ -51,8 +51,8 @@ declare -A floor=(
     [e2e-copy]=15       # (16)
     [e2e-discs]=19      # (20)
     [e2e-faults]=70     # (74; 73 when the notice's Alt+F4 ended the program)
-    [e2e-finish]=67     # (71)
-    [e2e-startup]=18    # (19)
+    [e2e-finish]=86     # (90)
+    [e2e-startup]=22    # (23)
     [e2e-window]=21     # (22)
 )
 # Bounds: a tier still running after this many seconds is ended and counts as failed. Each is several
