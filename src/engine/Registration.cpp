@@ -94,7 +94,8 @@ bool WriteRegistration(std::string* failedKey) {
         os::RegCreate(os::kHkeyLocalMachine, registration::kUninstallKey, os::kKeyAllAccess);
     const char* u = uninstallName.c_str();
     w.String(uninstall, u, "DisplayName", registration::kDisplayName);
-    w.String(uninstall, u, "UninstallString", in.gameDir + "\\uninstall.exe");
+    // Quoted: unquoted, a folder with blanks lets Windows try "C:\Program.exe" first.
+    w.String(uninstall, u, "UninstallString", "\"" + in.gameDir + "\\uninstall.exe\"");
     // Beyond the two values above: what the list of installed programs shows besides a name.
     w.String(uninstall, u, "DisplayIcon", gameExe);
     w.String(uninstall, u, "DisplayVersion", version);

@@ -61,6 +61,13 @@ std::string wndProgress::TitleText(double progress, bool cancelled) {
 void wndProgress::UpdateTitle(bool updatePass) {
     if (updatePass && std::this_thread::get_id() != g_windowThread) return;
     std::string title = TitleText(progress, g_installer.cancelConfirmed);
+    {
+        // Not held across the set: from the worker it waits for the window's thread, which may be
+        // here itself.
+        std::lock_guard<std::mutex> hold(titleLock);
+        if (title == shownTitle) return;
+        shownTitle = title;
+    }
     os::SetWindowTitleWide(g_installer.hwnd, os::AnsiToWide(title.c_str()));
 }
 
@@ -76,6 +83,11 @@ void wndProgress::SetProgress(float fraction) {
 
 void wndProgress::ResetProgress() {
     progress = 0.0;
+    {
+        // Another page or language may have set the title since.
+        std::lock_guard<std::mutex> hold(titleLock);
+        shownTitle.clear();
+    }
     UpdateTitle(false);
 }
 

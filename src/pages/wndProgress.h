@@ -6,6 +6,7 @@
 #include "gui/guiDialog.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 class guiProgress;
@@ -35,4 +36,9 @@ class wndProgress : public guiDialog, public IProgressView {
     // worker runs a box's loop it holds the toolkit's lock, and a title set from there would wait for
     // the window's thread, which may be waiting for that lock.
     void UpdateTitle(bool updatePass);
+
+    // The title last set, so that an update pass with nothing new costs no trip to the display
+    // (under Wine each set is one, and the pass runs every few milliseconds).
+    std::mutex titleLock;
+    std::string shownTitle;
 };

@@ -25,6 +25,7 @@ find "$reference" -depth -name '*[! -~]*' | while read -r f; do
 done
 main=$(awk -F'\t' '$1 == "MAIN_EXECUTABLE" { print $2 }' "$disc1/Media/strings.txt" | tr -d '\r')
 insert=$(text_of INSERT_DISK)
+sure=$(text_of ARE_YOU_SURE)
 cp "$disc1/$main" "$reference/$main"
 
 # start NAME [E-FOLDER]: a fresh prefix with disc 1 in D: (and a hard disk E:), setup.exe started
@@ -75,9 +76,14 @@ echo "an older readme" >"$(host Games/Kept/readme.txt)"
 before=$(listing "$(host Games/Kept)")
 type_folder 'C:\Games\Kept'
 install cancel
-message_seen "$insert" && sleep 1
+expect_true "disc 2 is asked for" message_seen "$insert"
+sleep 1
+# Disc 1's packages are in by now: the cancel has something to undo.
+expect_true "the first disc's files were copied before the cancel" \
+    test -n "$(comm -13 <(echo "$before") <(listing "$(host Games/Kept)"))"
 click $YES_X $YES_Y 1 # Yes with disc 1 still in: the worker waits three seconds before asking again
 click 275 357 1       # Cancel
+expect_true "Cancel asks whether to stop" message_seen "$sure"
 shot cancel-question
 click $YES_X $YES_Y 3
 expect_true "the welcome page returns" on_page cancel-welcome back_install.tga
@@ -89,23 +95,29 @@ echo "Cancel answered No during the copy"
 start resume
 type_folder 'C:\Games\Resumed'
 install resume
-message_seen "$insert" && sleep 1
+expect_true "disc 2 is asked for" message_seen "$insert"
+sleep 1
 click $YES_X $YES_Y 1
 click 275 357 1
+expect_true "Cancel asks whether to stop" message_seen "$sure"
 click $NO_X $NO_Y 1 # No: the disc question comes again
+expect_true "after No the copy goes on: disc 2 is asked for again" message_seen "$insert" 2
 disc "$disc2"
-message_seen "$insert" 2 && sleep 1
+sleep 1
 click $YES_X $YES_Y 0.5
-wait_page resume-quality back_quality.tga
+expect_true "the quality page follows" wait_page resume-quality back_quality.tga
 expect_eq "every byte is in place" "$(contents "$(host Games/Resumed)")" "$(contents "$reference")"
 wine_end
 
 echo "a target drive too small for the game"
 mkdir -p "$small"
 mountpoint -q "$small" || mount -t tmpfs -o size=3m tmpfs "$small"
+expect_true "the small drive is a 3 MiB file system of its own" \
+    bash -c "mountpoint -q '$small' && [ \$(df -k --output=size '$small' | tail -1) -le 4096 ]"
 start small "$small"
 type_folder 'E:\Brightvale'
 click 275 187 2
+expect_true "the player is told the drive is too small" message_seen "$(text_of OUT_OF_SPACE1)"
 shot small-message
 click $OK_X $OK_Y 1.5
 expect_true "the options page stays" on_page small-options back_options.tga

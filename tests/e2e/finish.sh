@@ -142,7 +142,7 @@ expect_eq "InstallDir" "$(wine_reg_value "$product" InstallDir)" 'C:\Program Fil
 expect_eq "CheckDisk" "$(wine_reg_value "$product" CheckDisk)" "1"
 expect_eq "VersionString" "$(wine_reg_value "$product" VersionString)" "1.0.0 EN"
 expect_eq "DisplayName" "$(wine_reg_value "$entry" DisplayName)" "Brightvale"
-expect_eq "UninstallString" "$(wine_reg_value "$entry" UninstallString)" 'C:\Program Files\Orelwick\Brightvale\uninstall.exe'
+expect_eq "UninstallString, quoted" "$(wine_reg_value "$entry" UninstallString)" '"C:\Program Files\Orelwick\Brightvale\uninstall.exe"'
 expect_eq "Publisher" "$(wine_reg_value "$entry" Publisher)" "Orelwick"
 expect_true "EstimatedSize" grep -q REG_DWORD \
     <<<"$(bounded 60 "reg query EstimatedSize" "$BV_WINE" reg query "$entry" /v EstimatedSize 2>/dev/null)"

@@ -122,10 +122,18 @@ on_page() {
     d=$(compare -metric RMSE "$shots/.band.png" "$shots/.skin.png" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\))$/\1/p')
     [ -n "$d" ] && awk -v d="$d" 'BEGIN { exit !(d + 0 < 0.02) }'
 }
-# wait_window: until the installer's window shows (and a few seconds for its first frames)
+# wait_window: until the installer's window shows (and a few seconds for its first frames); a window
+# that never comes is a failed step of its own, and the status is 1
 wait_window() {
-    for _ in $(seq 300); do [ -n "$(window)" ] && break; sleep 0.2; done
-    sleep 3
+    for _ in $(seq 300); do
+        if [ -n "$(window)" ]; then
+            sleep 3
+            return 0
+        fi
+        sleep 0.2
+    done
+    fail "the installer's window comes up" "none within 60 s"
+    return 1
 }
 # wait_page NAME SKIN: up to a minute for the page to show
 wait_page() {

@@ -83,7 +83,7 @@ TEST_F(Finish, ATypicalInstallation) {
 
     EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "C:\\Games\\Brightvale");
     EXPECT_EQ(RegValue(std::string("HKLM\\") + registration::kUninstallKey, "UninstallString"),
-              "C:\\Games\\Brightvale\\uninstall.exe");
+              "\"C:\\Games\\Brightvale\\uninstall.exe\"");
 
     ASSERT_EQ(D().processes.size(), 2u);
     EXPECT_EQ(D().processes[0].commandLine, "\"D:\\extras.exe\" ");

@@ -17,6 +17,23 @@ TEST_F(ProgressPage, TitleFollowsThePercentage) {
     EXPECT_EQ(wndProgress::PercentText(3.0), "(100.0%)");
 }
 
+TEST_F(ProgressPage, UpdatePassesSetTheTitleOnlyWhenItsTextChanges) {
+    wndProgress& page = g_installer.wndProgress;
+    page.ResetProgress();
+    int sets = D().titleSets;
+    for (int i = 0; i < 5; ++i) page.Update();
+    EXPECT_EQ(D().titleSets, sets) << "the same percentage, no new title";
+    page.progress = 0.5;
+    page.Update();
+    page.Update();
+    EXPECT_EQ(D().titleSets, sets + 1);
+    EXPECT_EQ(os::testdouble::ToUtf8(D().windowTitle), "Brightvale Installation - (50.5%)");
+    D().windowTitle.clear();
+    page.ResetProgress();
+    EXPECT_EQ(os::testdouble::ToUtf8(D().windowTitle), "Brightvale Installation - (1.1%)")
+        << "a new start of the copy sets the title whatever was set since";
+}
+
 TEST_F(ProgressPage, TheWorkerLeavesTheTitleToTheActiveWindowsUpdatePassesButSetsTheLastOne) {
     wndProgress& page = g_installer.wndProgress;
     auto title = [] { return os::testdouble::ToUtf8(D().windowTitle); };

@@ -36,7 +36,7 @@ TEST_F(Registration, ProductValuesAndUninstallEntry) {
     EXPECT_EQ(Product("InsertDisk"), "Insert the disc");
     EXPECT_EQ(Product("VersionString"), "1.0.0 EN");
     EXPECT_EQ(Entry("DisplayName"), "Brightvale");
-    EXPECT_EQ(Entry("UninstallString"), "C:\\Games\\Brightvale\\uninstall.exe");
+    EXPECT_EQ(Entry("UninstallString"), "\"C:\\Games\\Brightvale\\uninstall.exe\"");
     EXPECT_EQ(Entry("DisplayIcon"), "C:\\Games\\Brightvale\\Brightvale.exe");
     EXPECT_EQ(Entry("DisplayVersion"), "1.0.0 EN");
     EXPECT_EQ(Entry("Publisher"), "Orelwick");

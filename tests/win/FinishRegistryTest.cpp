@@ -31,7 +31,7 @@ TEST(FinishRegistry, UninstallEntryValuesAndTheirTypes) {
     std::string data;
     ASSERT_TRUE(Query(HKEY_LOCAL_MACHINE, registration::kUninstallKey, "UninstallString", &type, &data));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(data, std::string("C:\\Games\\Registered\\uninstall.exe") + std::string(1, '\0'))
+    EXPECT_EQ(data, std::string("\"C:\\Games\\Registered\\uninstall.exe\"") + std::string(1, '\0'))
         << "REG_SZ with its terminating zero";
     ASSERT_TRUE(Query(HKEY_LOCAL_MACHINE, registration::kUninstallKey, "NoModify", &type, &data));
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));

@@ -111,6 +111,7 @@ struct State {
     bool linkCreateFails = false;
     std::int32_t linkSaveResult = 0;
     std::u16string windowTitle;
+    int titleSets = 0; // each a trip to the display on Windows
     // presentation: a recording screen, 24-bit, top row first
     int screenWidth = 1024, screenHeight = 768;
     std::vector<std::uint8_t> screen = std::vector<std::uint8_t>(1024 * 768 * 3, 0);

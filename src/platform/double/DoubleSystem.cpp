@@ -199,6 +199,7 @@ std::string AnsiToOemText(const char* text) {
 
 void SetWindowTitleWide(Window, const std::u16string& title) {
     Double().windowTitle = title;
+    ++Double().titleSets;
 }
 
 } // namespace os
