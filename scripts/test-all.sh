@@ -52,6 +52,7 @@ declare -A floor=(
     [e2e-discs]=19      # (20)
     [e2e-faults]=70     # (74; 73 when the notice's Alt+F4 ended the program)
     [e2e-finish]=86     # (90)
+    [e2e-signed]=8      # (9)
     [e2e-startup]=22    # (23)
     [e2e-window]=21     # (22)
 )

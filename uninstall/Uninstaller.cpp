@@ -28,9 +28,12 @@ void Trace(const std::string& text) {
     os::DebugText(("message: " + text + "\n").c_str());
 }
 
+// Started with /S: no window at all, what would have been shown goes to the debug output only.
+bool g_quiet = false;
+
 void Message(const std::string& text, std::uint32_t icon) {
     Trace(text);
-    os::MsgBoxA(nullptr, text.c_str(), kTitle, os::kMbOk | icon);
+    if (!g_quiet) os::MsgBoxA(nullptr, text.c_str(), kTitle, os::kMbOk | icon);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -154,7 +157,8 @@ void RemoveRegistration(const std::string& folder, const std::string& shortFolde
     DeleteKeyIfEmpty(os::kHkeyCurrentUser, kVendorKey);
     DeleteValues(os::kHkeyLocalMachine, kUninstallKey,
                  {"DisplayName", "UninstallString", "DisplayIcon", "DisplayVersion", "Publisher",
-                  "InstallLocation", "EstimatedSize", "NoModify", "NoRepair"});
+                  "InstallLocation", "EstimatedSize", "NoModify", "NoRepair", "QuietUninstallString",
+                  "InstallDate", "URLInfoAbout", "HelpLink"});
     DeleteKeyIfEmpty(os::kHkeyLocalMachine, kUninstallKey);
     DeleteValues(os::kHkeyCurrentUser, kRunOnceKey, {kRunOnceValue});
 }
@@ -264,7 +268,26 @@ std::string WorkingFolder(const char* commandLine) {
     return Unquoted(line.substr(at + std::strlen(kRemoveSwitch)));
 }
 
+bool QuietSwitch(const char* commandLine) {
+    std::string line = commandLine ? commandLine : "";
+    // The working copy's folder follows its switch and may hold anything.
+    std::size_t at = line.find(kRemoveSwitch);
+    if (at != std::string::npos) line.resize(at);
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i])))
+            ++i;
+        std::size_t end = i;
+        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end])))
+            ++end;
+        if (line.compare(i, end - i, kQuietSwitch) == 0) return true;
+        i = end;
+    }
+    return false;
+}
+
 int Run(const std::string& modulePath, const char* commandLine) {
+    g_quiet = QuietSwitch(commandLine);
     std::string working = WorkingFolder(commandLine);
     if (!working.empty()) return Remove(modulePath, Normalize(working));
 
@@ -274,14 +297,24 @@ int Run(const std::string& modulePath, const char* commandLine) {
     const char* question = "Remove Brightvale from this computer?\n\nEverything the setup program installed is "
                            "removed; files you made yourself, such as saved games, are kept.";
     Trace(question);
-    if (os::MsgBoxA(nullptr, question, kTitle, os::kMbYesNo | os::kMbIconQuestion) != os::kIdYes)
+    // Started quietly, the one who started it has answered already.
+    if (!g_quiet && os::MsgBoxA(nullptr, question, kTitle, os::kMbYesNo | os::kMbIconQuestion) != os::kIdYes)
         return 0;
 
     std::string temp = os::TempPath();
     std::string copy = temp.empty() ? std::string() : os::TempFileName(temp.c_str(), "$un");
     if (!copy.empty() && os::FileCopy(modulePath.c_str(), copy.c_str(), false)) {
-        std::string command = "\"" + copy + "\" " + kRemoveSwitch + " \"" + folder + "\"";
-        if (os::StartProgram(command.c_str(), os::kSwShowNormal)) return 0;
+        std::string command = "\"" + copy + "\" " + (g_quiet ? std::string(kQuietSwitch) + " " : std::string()) +
+                              kRemoveSwitch + " \"" + folder + "\"";
+        if (os::Handle process = os::StartProgram(command.c_str(), os::kSwShowNormal)) {
+            if (!g_quiet) return 0;
+            // A script that removes the game quietly waits for this process and reads its code: the
+            // copy's.
+            std::uint32_t code = os::kStillActive;
+            while (os::ExitCode(process, &code) && code == os::kStillActive)
+                os::Sleep(100);
+            return code == os::kStillActive ? 1 : static_cast<int>(code);
+        }
     }
     // Without a copy the work is done from here; this file and its folder then go at the next restart.
     if (!copy.empty()) os::FileDelete(copy.c_str());

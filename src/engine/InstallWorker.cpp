@@ -13,6 +13,7 @@
 #include "shell/MessageBoxes.h"
 #include "shell/Text.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -54,10 +55,31 @@ unsigned InstallWorkerEntry(void*) {
     return InstallWorker();
 }
 
+std::string DriveHoldingDisc(const std::string& marker) {
+    // The marker is a name on the disc, never a path of its own.
+    if (marker.empty() || marker.find(':') != std::string::npos || marker[0] == '\\' || marker[0] == '/')
+        return std::string();
+    char roots[512];
+    std::uint32_t length = os::LogicalDriveStrings(roots, sizeof roots);
+    if (length == 0 || length >= sizeof roots) return std::string();
+    for (const char* root = roots; *root; root += std::strlen(root) + 1) {
+        if (os::DriveType(root) != os::kDriveCdrom) continue;
+        if (FileExists((std::string(root) + marker).c_str())) return root;
+    }
+    return std::string();
+}
+
 bool WaitForDisc(const install::PackageEntry& entry) {
     CInstaller& in = g_installer;
     while (!FileExists(entry.marker.c_str())) {
         if (FileExists(entry.package.c_str())) break;
+        // A player with two drives, or with every disc of the set mounted: no need to ask.
+        std::string drive = DriveHoldingDisc(entry.marker);
+        if (!drive.empty()) {
+            in.sourceDir = drive;
+            os::SetCurrentDir(drive.c_str());
+            break;
+        }
         // Not on the disc while the user changes it: the drive is free to be opened.
         os::SetCurrentDir(in.gameDir.c_str());
         os::Sleep(3000);

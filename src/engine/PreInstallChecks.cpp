@@ -129,7 +129,9 @@ void StopBeforeCopy() {
 
 void PreInstallChecks() {
     if (!EnterTargetFolder() || !CheckFreeSpace() || !CheckFirstDisc()) return StopBeforeCopy();
-    ShowInfo("%s", Text("ANTIVIR_WARNING").c_str());
+    // A table without the notice shows none: an empty box would only puzzle the player.
+    std::string notice = Text("ANTIVIR_WARNING");
+    if (!notice.empty()) ShowInfo("%s", notice.c_str());
     // The window went while the notice was up: the program is ending, nothing is started.
     if (g_leaving) return StopBeforeCopy();
     if (!CopyMainExecutable()) return StopBeforeCopy();

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstring>
 #include <set>
+#include <utility>
 
 namespace registration {
 
@@ -96,6 +97,14 @@ bool WriteRegistration(std::string* failedKey) {
     w.String(uninstall, u, "DisplayName", registration::kDisplayName);
     // Quoted: unquoted, a folder with blanks lets Windows try "C:\Program.exe" first.
     w.String(uninstall, u, "UninstallString", "\"" + in.gameDir + "\\uninstall.exe\"");
+    // What administrators' tools run to remove it without a window.
+    w.String(uninstall, u, "QuietUninstallString", "\"" + in.gameDir + "\\uninstall.exe\" /S");
+    w.String(uninstall, u, "InstallDate", os::LocalDate());
+    // The links the list of installed programs offers, when the table has them.
+    for (auto [value, key] : {std::pair<const char*, const char*>{"URLInfoAbout", "URL_HOMEPAGE"}, {"HelpLink", "URL_SUPPORT"}}) {
+        std::string url = g_strings.GetText(key);
+        if (!url.empty()) w.String(uninstall, u, value, url);
+    }
     // Beyond the two values above: what the list of installed programs shows besides a name.
     w.String(uninstall, u, "DisplayIcon", gameExe);
     w.String(uninstall, u, "DisplayVersion", version);

@@ -131,3 +131,13 @@ int guiMsgBox::Show(const char* text, const char* caption) {
     g_boxThread = std::thread::id();
     return result;
 }
+
+bool guiMsgBox::OnKey(int code) {
+    // The keyboard answers as every box of the system does; the answer is taken once.
+    if ((code == kEnterKey || code == kEscapeKey) && result == 0) {
+        result = code == kEnterKey ? PositiveResult() : NegativeResult();
+        visible = 0;
+        return true;
+    }
+    return guiDialog::OnKey(code);
+}

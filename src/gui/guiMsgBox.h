@@ -28,6 +28,12 @@ class guiMsgBox : public guiDialog {
     int Show(const char* message, const char* caption);
     // What the box answers when nobody can: OK for the information box, NO for the question.
     virtual int NegativeResult() const { return kOk; }
+    // What Enter answers: OK, or YES for the question. Esc answers NegativeResult.
+    virtual int PositiveResult() const { return kOk; }
+    bool OnKey(int code) override;
+
+    static constexpr int kEnterKey = 13; // as WM_CHAR brings them
+    static constexpr int kEscapeKey = 27;
     // Puts the message and the caption into the box.
     virtual void SetTexts(const char* message, const char* caption);
 

@@ -9,6 +9,7 @@ class guiYesNoBox : public guiMsgBox {
     guiYesNoBox();
     bool Create() override;
     int NegativeResult() const override { return kNo; }
+    int PositiveResult() const override { return kYes; }
 
     guiButton* yesButton = nullptr;
     guiButton* noButton = nullptr;

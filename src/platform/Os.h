@@ -128,6 +128,7 @@ struct Rect {
 };
 Rect WorkArea();
 std::uint32_t TickCount();
+std::string LocalDate(); // today as yyyymmdd (GetLocalTime)
 void Sleep(std::uint32_t ms);
 bool IsLeadByte(unsigned char c); // DBCS lead byte of the ANSI code page
 std::string LastErrorText();      // FormatMessage from the system table; "" when there is none

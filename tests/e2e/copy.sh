@@ -42,18 +42,20 @@ start() {
 }
 # Install on the options page, then OK on the virus-scanner notice.
 install() {
-    click 275 187 2
+    click 275 187 0.5
+    expect_true "the virus-scanner notice comes up" message_seen "$(text_of ANTIVIR_WARNING)"
+    sleep 1
     shot "$1-notice"
     click $OK_X $OK_Y 1.5
 }
 
 echo "the whole copy with the change to disc 2"
 start whole
-expect_true "the options page is shown" on_page options back_options.tga
+expect_true "the options page is shown" wait_page options back_options.tga
 type_folder 'C:\Games\Typed'
 shot options-typed
 install whole
-expect_true "the progress page is shown" on_page progress back_progress.tga
+expect_true "the progress page is shown" wait_page progress back_progress.tga
 t=$(title)
 expect_true "the window title carries the percentage ($t)" grep -qE ' - \( ?[0-9]+\.[0-9]%\)$' <<<"$t"
 expect_true "disc 2 is asked for" message_seen "$insert"
@@ -86,12 +88,12 @@ click 275 357 1       # Cancel
 expect_true "Cancel asks whether to stop" message_seen "$sure"
 shot cancel-question
 click $YES_X $YES_Y 3
-expect_true "the welcome page returns" on_page cancel-welcome back_install.tga
+expect_true "the welcome page returns" wait_page cancel-welcome back_install.tga
 expect_eq "the target folder is exactly as it was" "$(listing "$(host Games/Kept)")" "$before"
 expect_true "with no folder of the installation left" test -z "$(cd "$(host Games/Kept)" && find . -mindepth 1 -type d)"
 wine_end
 
-echo "Cancel answered No during the copy"
+echo "Cancel answered No (with Esc) during the copy"
 start resume
 type_folder 'C:\Games\Resumed'
 install resume
@@ -100,7 +102,8 @@ sleep 1
 click $YES_X $YES_Y 1
 click 275 357 1
 expect_true "Cancel asks whether to stop" message_seen "$sure"
-click $NO_X $NO_Y 1 # No: the disc question comes again
+xdotool key Escape # Esc answers No: the disc question comes again
+sleep 1
 expect_true "after No the copy goes on: disc 2 is asked for again" message_seen "$insert" 2
 disc "$disc2"
 sleep 1

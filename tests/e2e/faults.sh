@@ -197,7 +197,7 @@ closed_during_copy() {
     fi
     wine_end
     again faults-notice-again
-    expect_true "a new start shows the welcome page" on_page notice-again-welcome back_install.tga
+    expect_true "a new start shows the welcome page" wait_page notice-again-welcome back_install.tga
     expect_eq "with nothing to continue, nothing is asked" "$(messages)" ""
     wine_end
 }

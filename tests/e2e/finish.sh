@@ -73,6 +73,26 @@ expect_eq "removes InstallDir" "$(wine_reg_value "$product" InstallDir)" ""
 expect_eq "removes the uninstall entry" "$(wine_reg_value "$entry" DisplayName)" ""
 expect_eq "removes the RunOnce value" "$(wine_reg_value "$runonce" __OrelwickAdditionalInstallation__)" ""
 
+echo "uninstall.exe /S: no question, no window, the outcome in the exit code"
+wine_prefix "$work/template" "$work/finish-uninstall-quiet"
+make_game
+# A box would wait for an answer that never comes: ending by itself within the bound shows there was none.
+WINEDEBUG=-all,+debugstr bounded 120 "uninstall.exe /S" "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' /S \
+    >"$work/finish-uninstall-quiet.log" 2>&1
+expect_eq "ends with 0 once the work is done" "$?" 0
+expect_true "every process ends" wait_all
+expect_true "removes the game" test ! -e "$game/Brightvale.exe"
+expect_eq "keeps the save game" "$(cat "$game/saves/slot1.sav" 2>/dev/null)" "my own game"
+expect_true "removes the group" test ! -e "$group"
+expect_eq "removes the uninstall entry" "$(wine_reg_value "$entry" DisplayName)" ""
+expect_true "what it would have said is in the debug output" \
+    grep -aqF "message: $removed" "$work/finish-uninstall-quiet.log"
+make_game
+printf '%s\r\n' 'readme.txt' '..\..\windows\win.ini' >"$game/install.log"
+bounded 120 "uninstall.exe /S on a hostile log" "$BV_WINE" 'C:\Games\Brightvale\uninstall.exe' /S >/dev/null 2>&1
+expect_eq "a refused log ends with 1" "$?" 1
+expect_true "and removes nothing" test -e "$game/readme.txt"
+
 echo "uninstall.exe when only its own files are left"
 wine_prefix "$work/template" "$work/finish-uninstall2"
 make_game
@@ -142,6 +162,10 @@ expect_eq "InstallDir" "$(wine_reg_value "$product" InstallDir)" 'C:\Program Fil
 expect_eq "CheckDisk" "$(wine_reg_value "$product" CheckDisk)" "1"
 expect_eq "VersionString" "$(wine_reg_value "$product" VersionString)" "1.0.0 EN"
 expect_eq "DisplayName" "$(wine_reg_value "$entry" DisplayName)" "Brightvale"
+expect_eq "QuietUninstallString" "$(wine_reg_value "$entry" QuietUninstallString)" '"C:\Program Files\Orelwick\Brightvale\uninstall.exe" /S'
+expect_true "InstallDate, yyyymmdd" grep -qE '^20[0-9]{6}$' <<<"$(wine_reg_value "$entry" InstallDate)"
+expect_eq "URLInfoAbout, the home page" "$(wine_reg_value "$entry" URLInfoAbout)" 'https://www.orelwick.example/brightvale'
+expect_eq "HelpLink, the support page" "$(wine_reg_value "$entry" HelpLink)" 'https://www.orelwick.example/support'
 expect_eq "UninstallString, quoted" "$(wine_reg_value "$entry" UninstallString)" '"C:\Program Files\Orelwick\Brightvale\uninstall.exe"'
 expect_eq "Publisher" "$(wine_reg_value "$entry" Publisher)" "Orelwick"
 expect_true "EstimatedSize" grep -q REG_DWORD \
@@ -153,6 +177,10 @@ expect_eq "the low preset" "$(cmp -s "$game/settings.cfg" "$top/sample/presets/l
 expect_eq "install.log ends with the fixed names" "$(tail -4 "$game/install.log" | tr -d '\r' | tr '\n' ' ')" \
     'addinstf.bin uninstall.exe Media\strings.txt Media '
 lnk=$(grep -a -i 'desktop.*\.lnk' "$game/install.log" | tr -d '\r' | head -1)
+# The Start-menu group: the logged folder below Programs, as a path of the prefix
+group_line=$(grep -a -i 'Programs\\.*\\$' "$game/install.log" | tr -d '\r' | head -1)
+group="$WINEPREFIX/drive_c/$(sed 's/^[Cc]:\\//; s/\\$//; s/\\/\//g' <<<"$group_line")"
+expect_true "the Start-menu group is made and logged ($group_line)" test -n "$group_line" -a -d "$group"
 expect_true "the desktop shortcut is logged ($lnk)" test -n "$lnk"
 desk_lnk=$(find -L "$WINEPREFIX/drive_c/users/$user/Desktop/" -iname '*.lnk' | head -1)
 expect_true "the desktop shortcut resolves to the game" \
@@ -171,14 +199,14 @@ expect_eq "with every slot done nothing runs" "$(runs)" "0x1"
 printf '\000%.0s' $(seq 16) >"$game/addinstf.bin"
 timeout 300 "$BV_WINE" 'D:\setup.exe' -AdditionalInstall >"$work/finish-runonce2.log" 2>&1 &
 expect_true "asks the slot's question" box_answer "Brightvale Setup" Return "$shots/11-runonce-question.png"
-wait_page 12-runonce-maintenance back_play.tga
+expect_true "the maintenance page follows" wait_page 12-runonce-maintenance back_play.tga
 expect_eq "the remaining slot ran" "$(runs)" "0x2"
 
 echo "Play"
 wine_end
 timeout 300 "$BV_WINE" 'D:\setup.exe' >"$work/finish-play.log" 2>&1 &
 wait_window
-expect_true "the maintenance page" on_page 13-maintenance back_play.tga
+expect_true "the maintenance page" wait_page 13-maintenance back_play.tga
 click 100 127 3
 engine=
 for _ in $(seq 50); do
@@ -209,11 +237,12 @@ expect_true "the game is gone" test ! -e "$game/Brightvale.exe"
 expect_true "the log is gone" test ! -e "$game/install.log"
 expect_eq "the save game stays" "$(cat "$game/saves/slot1.sav" 2>/dev/null)" "my own game"
 expect_true "the desktop shortcut is gone" test ! -e "$desk_lnk"
+expect_true "the Start-menu group is gone" test ! -e "$group"
 expect_eq "InstallDir is gone" "$(wine_reg_value "$product" InstallDir)" ""
 expect_eq "the uninstall entry is gone" "$(wine_reg_value "$entry" DisplayName)" ""
 timeout 300 "$BV_WINE" 'D:\setup.exe' >"$work/finish-again.log" 2>&1 &
 wait_window
-expect_true "the next start offers a fresh installation" on_page 17-welcome-again back_install.tga
+expect_true "the next start offers a fresh installation" wait_page 17-welcome-again back_install.tga
 wine_stop
 
 summary e2e-finish

@@ -34,5 +34,5 @@ wine_prefix "$work/template" "$work/signed-prefix"
 wine_drive d "$out/disc1" cdrom
 "$BV_WINE" 'D:\setup.exe' >"$work/signed-setup.log" 2>&1 &
 wait_window
-expect_true "the wizard's welcome page is shown" on_page welcome back_install.tga
+expect_true "the wizard's welcome page is shown" wait_page welcome back_install.tga
 summary e2e-signed

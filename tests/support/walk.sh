@@ -47,9 +47,14 @@ to_options() {
     click 280 127 2
     click 275 336 2
 }
-# start_copy: Install on the options page, then OK on the virus-scanner notice
+# start_copy: Install on the options page, then OK on the virus-scanner notice once it is up; false when
+# the notice never came
 start_copy() {
-    click 275 187 2
+    local count
+    count=$(grep -acF "message: $(text_of ANTIVIR_WARNING)" "$walk_log" 2>/dev/null)
+    click 275 187 0.5
+    message_seen "$(text_of ANTIVIR_WARNING)" $((count + 1)) || return 1
+    sleep 0.5
     click $OK_X $OK_Y 0
 }
 # messages: what the installer has shown so far, a message a line
@@ -160,8 +165,12 @@ message_seen() {
     return 1
 }
 
-# text_of KEY: the text of a key in the first disc's string table
-text_of() { tr -d '\r' <"$disc1/Media/strings.txt" | awk -F'\t' -v k="$1" '$1 == k { print $2; exit }'; }
+# text_of KEY: the text of a key in the first disc's string table ($disc1, else the disc in D:)
+text_of() {
+    local table="${disc1:-}/Media/strings.txt"
+    [ -f "$table" ] || table="${WINEPREFIX:-}/dosdevices/d:/Media/strings.txt"
+    tr -d '\r' <"$table" 2>/dev/null | awk -F'\t' -v k="$1" '$1 == k { print $2; exit }'
+}
 
 # walk_install CHECK: from the welcome page of a setup.exe started from $disc1 to the end of the
 # finishing steps: Install, Accept, Install (default folder), OK on the notice, disc 2 when asked, the
@@ -176,7 +185,9 @@ walk_install() {
     $check "the licence page" on_page 2-licence back_license.tga
     click 275 336 2
     $check "the options page" on_page 3-options back_options.tga
-    click 275 187 2
+    click 275 187 0.5
+    $check "the virus-scanner notice" message_seen "$(text_of ANTIVIR_WARNING)"
+    sleep 1
     shot 4-notice
     click $OK_X $OK_Y 1.5
     $check "the progress page" on_page 5-progress back_progress.tga

@@ -189,6 +189,52 @@ TEST_F(Finish, NoProgramsFolderMakesNoGroup) {
     EXPECT_EQ(D().endedWith, 0);
 }
 
+TEST_F(Finish, WhatCannotBeWrittenIsToldByNameAndTheFinishingGoesOn) {
+    fs::remove(os::testdouble::HostPath("D:\\uninstall.exe")); // a disc made without it
+    fs::create_directories(os::testdouble::HostPath("C:\\Games\\Brightvale\\install.log")); // in the way
+    g_installer.FinishInstall();
+    std::vector<std::string> texts;
+    for (const auto& box : D().boxes)
+        texts.push_back(box.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "The installation could not write this file: C:\\Games\\Brightvale\\uninstall.exe\n",
+                         "The installation could not write this file: C:\\Games\\Brightvale\\install.log\n"}));
+    EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "C:\\Games\\Brightvale")
+        << "the registration is written all the same";
+    EXPECT_EQ(D().processes.back().commandLine, "\"C:\\Temp\\$$$1.tmp\" ") << "and the setup program starts anew";
+}
+
+TEST_F(Finish, AnUnknownDesktopGetsNoShortcutAnywhere) {
+    D().specialFolders.erase(os::kCsidlDesktopDirectory);
+    g_installer.FinishInstall();
+    for (const std::string& link : LinkFiles())
+        EXPECT_EQ(link.rfind("C:\\Users\\ann\\Programs\\Orelwick\\Brightvale\\", 0), 0u) << link;
+    EXPECT_EQ(LinkFiles().size(), 4u) << "the group's four";
+    EXPECT_FALSE(Exists("D:\\Play Brightvale.lnk"));
+    EXPECT_FALSE(Exists("C:\\Play Brightvale.lnk"));
+    for (const std::string& line : LogLines())
+        EXPECT_EQ(line.find("Play Brightvale.lnk") == std::string::npos ||
+                      line.find("\\Orelwick\\Brightvale\\") != std::string::npos,
+                  true)
+            << line;
+}
+
+TEST_F(Finish, AGameFolderWithLettersBeyondAsciiIsWrittenTheSameEverywhere) {
+    const std::string folder = "C:\\\xC8\xE3\xF0\xFB\\Brightvale"; // "C:\Игры\Brightvale" in the ANSI code page
+    Write(folder + "\\Brightvale.exe", "MZ game");
+    g_installer.gameDir = folder;
+    g_installer.installedFiles = {folder + "\\", "Brightvale.exe"};
+    g_installer.FinishInstall();
+    EXPECT_TRUE(D().boxes.empty());
+    EXPECT_EQ(Read(folder + "\\uninstall.exe"), "MZ uninstaller");
+    std::vector<std::string> log = installlog::SplitLines(Read(folder + "\\install.log"));
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0], folder + "\\");
+    EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), folder);
+    ASSERT_FALSE(D().links.empty());
+    EXPECT_EQ(D().links[0].target, u"C:\\\u0418\u0433\u0440\u044B\\Brightvale\\Brightvale.exe");
+}
+
 TEST_F(Finish, TheMainExecutableIsLogged) {
     LoadStrings(std::string(kStrings) + "MAIN_EXECUTABLE Brightvale.exe\n");
     g_installer.installedFiles = {"C:\\Games\\Brightvale\\", "maps"};

@@ -84,6 +84,25 @@ TEST_F(Worker, NoQuestionWhenTheDiscOrThePackageIsAlreadyThere) {
     EXPECT_EQ(Tree(Target())["maps/valley.map"], "abcdefghijkl");
 }
 
+TEST_F(Worker, ADiscInAnotherCdRomDriveIsTakenFromThereWithoutAsking) {
+    TwoDiscs();
+    // Disc 1 in D: and E: (the one started from wins), disc 2 on a hard disk F: (not a disc) and in G:.
+    D().drives['E'] = (root / "disc1").string();
+    D().driveTypes['E'] = os::kDriveCdrom;
+    D().drives['F'] = (root / "disc2").string();
+    D().drives['G'] = (root / "disc2").string();
+    D().driveTypes['G'] = os::kDriveCdrom;
+    EXPECT_EQ(InstallWorker(), 0u);
+    EXPECT_TRUE(D().boxes.empty()) << "nothing asked";
+    EXPECT_EQ(D().sleptMs, 0u);
+    EXPECT_TRUE(g_installer.copyComplete);
+    EXPECT_EQ(Tree(Target())["maps/valley.map"], "abcdefghijkl");
+    EXPECT_EQ(g_installer.sourceDir, "G:\\") << "the finishing steps read from the drive the last disc is in";
+    EXPECT_EQ(DriveHoldingDisc("cd1"), "D:\\");
+    EXPECT_EQ(DriveHoldingDisc("cd3"), "");
+    EXPECT_EQ(DriveHoldingDisc("G:\\cd2"), "") << "a marker is a name on the disc";
+}
+
 TEST_F(Worker, AMissingDiscIsAskedForUntilItIsThereOrRefused) {
     TwoDiscs();
     // Yes twice with the wrong disc still in, then No.

@@ -131,6 +131,23 @@ TEST_F(Checks, AllPassingShowsTheNoticeAndStartsTheWorker) {
     EXPECT_EQ(g_currentPage.load(), &g_installer.wndQuality);
 }
 
+TEST_F(Checks, NoEmptyNoticeAndAMainExecutableMissingFromTheDiscIsToldWhileTheCopyGoesOn) {
+    LoadStrings("SPACE_NEED 1\nSOURCE0 cd1:base.rar 4\nANTIVIR_WARNING\nMAIN_EXECUTABLE Brightvale.exe\n");
+    Marker("disc1", "cd1");
+    Package("disc1", "base.rar", "F a.txt abcd\n");
+    D().freeBytes['C'] = 5ull << 20;
+    g_installer.gameDir = "C:\\Games\\Brightvale";
+    PreInstallChecks();
+    os::testdouble::JoinThreads();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{
+                              "The installation could not write this file: C:\\Games\\Brightvale\\Brightvale.exe\n"})
+        << "no blank notice; the missing program named";
+    auto tree = Tree(Target());
+    tree.erase("~setup-journal");
+    EXPECT_EQ(tree, (std::map<std::string, std::string>{{"a.txt", "abcd"}}));
+    EXPECT_EQ(g_currentPage.load(), &g_installer.wndQuality);
+}
+
 TEST_F(Checks, WorkerAndMainThreadPriorities) {
     Texts();
     g_installer.gameDir = "C:\\Games\\Brightvale";

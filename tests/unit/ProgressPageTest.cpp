@@ -27,7 +27,7 @@ TEST_F(ProgressPage, UpdatePassesSetTheTitleOnlyWhenItsTextChanges) {
     page.Update();
     page.Update();
     EXPECT_EQ(D().titleSets, sets + 1);
-    EXPECT_EQ(os::testdouble::ToUtf8(D().windowTitle), "Brightvale Installation - (50.5%)");
+    EXPECT_EQ(os::testdouble::ToUtf8(D().windowTitle), "Brightvale Installation - (50.6%)");
     D().windowTitle.clear();
     page.ResetProgress();
     EXPECT_EQ(os::testdouble::ToUtf8(D().windowTitle), "Brightvale Installation - (1.1%)")

@@ -70,3 +70,19 @@ TEST_F(QualityFinish, ASecondOkWhileTheAdditionalProgramRunsFinishesNothingTwice
     EXPECT_EQ(Started("$$$1.tmp"), 1) << "one relaunch";
     EXPECT_EQ(Read("C:\\Games\\Brightvale\\settings.ini"), "low");
 }
+
+TEST_F(QualityFinish, TheSecondDiscLeftInTheDriveServesTheFinishingSteps) {
+    Package("disc2", "uninstall.exe", "MZ uninstaller of disc 2");
+    Package("disc2", "Media/strings.txt", "GAME_EXE game.exe\n");
+    Package("disc2", "settingsLow.pak", "F settings.ini disc2\n");
+    D().drives['D'] = (root / "disc2").string();
+    g_installer.wndQuality.lowBox->checked = 1;
+    g_installer.wndQuality.Apply();
+    for (const auto& box : D().boxes)
+        ADD_FAILURE() << "unexpected message: " << box.text;
+    EXPECT_EQ(Read("C:\\Games\\Brightvale\\uninstall.exe"), "MZ uninstaller of disc 2");
+    EXPECT_EQ(Read("C:\\Games\\Brightvale\\settings.ini"), "disc2");
+    EXPECT_EQ(Read("C:\\Games\\Brightvale\\strings.txt"), "GAME_EXE game.exe\n");
+    EXPECT_EQ(Started("\"D:\\extras.exe\""), 1);
+    EXPECT_EQ(D().endedWith, 0);
+}

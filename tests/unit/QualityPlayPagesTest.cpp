@@ -106,3 +106,16 @@ TEST_F(QualityPlayPages, MaintenanceExit) {
     EXPECT_TRUE(Quit());
     EXPECT_TRUE(D().processes.empty());
 }
+
+TEST_F(QualityPlayPages, MaintenanceReadmeAndHomePageOpenAndThePageStays) {
+    Write("C:\\Media\\strings.txt", "APP_TITLE\tBrightvale Setup\nGAME_EXE\tBrightvale.exe\nREADME\treadme.txt\n"
+                                    "URL_HOMEPAGE\thttps://www.orelwick.example/\n");
+    Installed();
+    ASSERT_TRUE(g_installer.Init(nullptr));
+    Click(100, 147);
+    Click(100, 167);
+    EXPECT_EQ(D().opened, (std::vector<std::string>{"readme.txt", "https://www.orelwick.example/"}));
+    EXPECT_FALSE(Quit());
+    EXPECT_TRUE(D().processes.empty());
+    EXPECT_EQ(g_currentPage.load(), &g_installer.wndPlay);
+}

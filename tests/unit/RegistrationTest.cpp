@@ -37,6 +37,10 @@ TEST_F(Registration, ProductValuesAndUninstallEntry) {
     EXPECT_EQ(Product("VersionString"), "1.0.0 EN");
     EXPECT_EQ(Entry("DisplayName"), "Brightvale");
     EXPECT_EQ(Entry("UninstallString"), "\"C:\\Games\\Brightvale\\uninstall.exe\"");
+    EXPECT_EQ(Entry("QuietUninstallString"), "\"C:\\Games\\Brightvale\\uninstall.exe\" /S");
+    EXPECT_EQ(Entry("InstallDate"), "20261209");
+    EXPECT_EQ(Entry("URLInfoAbout"), "<none>") << "a table without a home page";
+    EXPECT_EQ(Entry("HelpLink"), "<none>");
     EXPECT_EQ(Entry("DisplayIcon"), "C:\\Games\\Brightvale\\Brightvale.exe");
     EXPECT_EQ(Entry("DisplayVersion"), "1.0.0 EN");
     EXPECT_EQ(Entry("Publisher"), "Orelwick");
@@ -60,4 +64,13 @@ TEST_F(Registration, AProductKeyThatCannotBeMadeShowsTheErrorAndGoesOn) {
     EXPECT_EQ(D().boxes[0].text, "Access is denied.");
     EXPECT_EQ(D().boxes[0].caption, "Error");
     EXPECT_EQ(Entry("DisplayName"), "Brightvale");
+}
+
+TEST_F(Registration, TheTablesLinksGoToTheListOfInstalledPrograms) {
+    LoadStrings("GAME_EXE Brightvale.exe\nURL_HOMEPAGE https://example.org/bv\nURL_SUPPORT https://example.org/help\n");
+    D().localDate = "20270102";
+    WriteRegistration();
+    EXPECT_EQ(Entry("URLInfoAbout"), "https://example.org/bv");
+    EXPECT_EQ(Entry("HelpLink"), "https://example.org/help");
+    EXPECT_EQ(Entry("InstallDate"), "20270102");
 }

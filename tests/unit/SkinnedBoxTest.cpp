@@ -112,11 +112,31 @@ TEST_F(SkinnedBox, ALongMessageKeepsItsFirstLinesAtTheTop) {
         EXPECT_EQ(g.clip, box.messageText->rect) << "lines below the area are cut away";
 }
 
-TEST_F(SkinnedBox, KeysAndOtherClicksLeaveTheBoxOpen) {
+TEST_F(SkinnedBox, EnterAndEscAnswerAsOnEverySystemBox) {
+    guiYesNoBox question;
+    question.Create();
+    question.visible = 1;
+    EXPECT_TRUE(question.OnKey(13));
+    EXPECT_EQ(question.result.load(), guiMsgBox::kYes);
+    EXPECT_FALSE(question.visible);
+    EXPECT_FALSE(question.OnKey(27));
+    EXPECT_EQ(question.result.load(), guiMsgBox::kYes) << "answered once";
+    question.result = 0;
+    EXPECT_TRUE(question.OnKey(27));
+    EXPECT_EQ(question.result.load(), guiMsgBox::kNo);
+    for (int key : {13, 27}) {
+        guiOkBox ok;
+        ok.Create();
+        EXPECT_TRUE(ok.OnKey(key));
+        EXPECT_EQ(ok.result.load(), guiMsgBox::kOk) << key;
+    }
+}
+
+TEST_F(SkinnedBox, OtherKeysAndClicksLeaveTheBoxOpen) {
     guiYesNoBox box;
     box.Create();
     box.visible = 1;
-    for (int key : {13, 27, 32, int('y'), int('n'), kKeyEnd})
+    for (int key : {32, int('y'), int('n'), kKeyEnd})
         EXPECT_FALSE(box.OnKey(key));
     Click(box, 100, 100);              // outside the buttons
     Click(box, 150, 325, kRightUp);    // right button over YES

@@ -98,6 +98,45 @@ TEST_F(Uninstaller, RemovesTheFolderAndTheRegistryEntries) {
     EXPECT_EQ(RegValue(std::string("HKCU\\") + reg::kRunOnceKey, "SomethingElse"), "kept");
 }
 
+TEST_F(Uninstaller, QuietlyItAsksNothingShowsNothingAndEndsWithTheCopysCode) {
+    for (const char* extra : {"QuietUninstallString", "InstallDate", "URLInfoAbout", "HelpLink"})
+        reg::WriteString(os::kHkeyLocalMachine, uninstallKey, extra, "x");
+    os::testdouble::Process copy;
+    copy.pollsUntilExit = 3;
+    copy.exitCode = 7;
+    D().nextProcesses.push_back(copy);
+    EXPECT_EQ(uninstall::Run(game + "\\uninstall.exe", "/S"), 7) << "the caller gets the working copy's code";
+    ASSERT_EQ(D().processes.size(), 1u);
+    const std::string line = D().processes[0].commandLine;
+    EXPECT_EQ(line, "\"C:\\Temp\\$un1.tmp\" /S /remove \"C:\\Games\\Brightvale\"");
+    EXPECT_EQ(uninstall::Run("C:\\Temp\\$un1.tmp", line.substr(line.find('"', 1) + 1).c_str()), 0);
+    EXPECT_TRUE(D().boxes.empty()) << "no question and no closing box";
+    EXPECT_FALSE(Exists(game));
+    EXPECT_FALSE(KeyExists("hklm\\software\\microsoft\\windows\\currentversion\\uninstall\\brightvale"))
+        << "the values for administrators' tools go too";
+
+    // A refusal is a code, not a box.
+    Write(game + "\\install.log", "C:\\Games\\Brightvale\\\r\n..\\..\\Windows\\win.ini\r\n");
+    EXPECT_EQ(uninstall::Run(game + "\\uninstall.exe", "/S"), 1);
+    EXPECT_TRUE(D().boxes.empty());
+
+    EXPECT_TRUE(uninstall::QuietSwitch("  /S  "));
+    EXPECT_FALSE(uninstall::QuietSwitch("/s")) << "the switch keeps its case";
+    EXPECT_FALSE(uninstall::QuietSwitch("/SILENT"));
+    EXPECT_FALSE(uninstall::QuietSwitch("/remove \"C:\\My /S game\"")) << "a word of the folder is no switch";
+}
+
+TEST_F(Uninstaller, AReadOnlyFileGoesAndAFileInUseIsNamedAsLeft) {
+    os::SetFileAttrs((game + "\\readme.txt").c_str(), os::kAttrReadOnly);
+    D().lockedFiles.insert("c:\\games\\brightvale\\maps\\north.map"); // the game still running
+    ASSERT_EQ(RunAsUser(os::kIdYes), 0);
+    EXPECT_FALSE(Exists(game + "\\readme.txt"));
+    EXPECT_TRUE(Exists(game + "\\maps\\north.map"));
+    EXPECT_FALSE(Exists(game + "\\Brightvale.exe")) << "the rest goes all the same";
+    const std::string& text = D().boxes.back().text;
+    EXPECT_NE(text.find(game + "\\maps\\north.map"), std::string::npos) << text;
+}
+
 TEST_F(Uninstaller, AValueOfTheGameKeepsTheKey) {
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "PlayerName", "Ann");
     ASSERT_EQ(RunAsUser(os::kIdYes), 0);

@@ -86,6 +86,7 @@ struct State {
     std::deque<Process>
         nextProcesses; // behaviour of the next started processes (default: exits at once with 0)
     bool processStartFails = false;
+    std::string localDate = "20261209";
     int pendingMessages = 0;
     int pumpedMessages = 0;
     // libraries

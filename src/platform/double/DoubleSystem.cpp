@@ -59,6 +59,10 @@ std::string ModulePath() {
 Rect WorkArea() {
     return Double().workArea;
 }
+std::string LocalDate() {
+    return Double().localDate;
+}
+
 std::uint32_t TickCount() {
     return Double().ticks;
 }

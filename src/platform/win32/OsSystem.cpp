@@ -1,6 +1,7 @@
 #include "platform/Os.h"
 #include "platform/win32/Win32.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace os {
@@ -46,6 +47,14 @@ Rect WorkArea() {
     RECT r = {0, 0, 0, 0};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
     return {r.left, r.top, r.right, r.bottom};
+}
+
+std::string LocalDate() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char s[16];
+    std::snprintf(s, sizeof s, "%04u%02u%02u", t.wYear % 10000u, t.wMonth % 100u, t.wDay % 100u);
+    return s;
 }
 
 std::uint32_t TickCount() {
@@ -176,7 +185,11 @@ std::string AnsiToOemText(const char* text) {
 }
 
 void SetWindowTitleWide(Window window, const std::u16string& title) {
-    if (window) SetWindowTextW(static_cast<HWND>(window), win32::W(title));
+    // The window is an ANSI one: SetWindowTextW would pass the title through the ANSI code page
+    // ("????" for Cyrillic on a Western system). Its own procedure stores it whole.
+    if (window)
+        SendMessageW(static_cast<HWND>(window), win32::kWmSetWideTitle, 0,
+                     reinterpret_cast<LPARAM>(win32::W(title)));
 }
 
 } // namespace os

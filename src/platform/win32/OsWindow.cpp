@@ -9,6 +9,8 @@ namespace {
 WindowProc g_windowProc = nullptr;
 
 LRESULT CALLBACK Forward(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // DefWindowProcW keeps the text in UTF-16 even for an ANSI window; the taskbar reads it so.
+    if (message == win32::kWmSetWideTitle) return DefWindowProcW(window, WM_SETTEXT, 0, lParam);
     if (!g_windowProc) return DefWindowProcA(window, message, wParam, lParam);
     return g_windowProc(window, message, wParam, lParam);
 }

@@ -11,6 +11,8 @@
 #include <string>
 
 namespace os::win32 {
+// The main window's own message for a title in UTF-16 (lParam: the text).
+constexpr UINT kWmSetWideTitle = WM_APP + 0x51;
 inline const wchar_t* W(const std::u16string& s) {
     return reinterpret_cast<const wchar_t*>(s.c_str());
 }
