@@ -1,6 +1,7 @@
 // The sample game, media and presets in a temporary folder, and mkdisc run on them.
 #pragma once
 
+#include "support/Tree.h"
 #include "support/World.h"
 
 #include "engine/Extractor.h"
@@ -30,15 +31,9 @@ inline std::string Iconv(const std::string& s, const char* from, const char* to)
     return out;
 }
 
-// Every file of a tree, by relative path, with its bytes; folders as "<dir>".
-inline std::map<std::string, std::string> Tree(const fs::path& at, bool namesInCp437) {
-    std::map<std::string, std::string> tree;
-    for (auto& e : fs::recursive_directory_iterator(at)) {
-        std::string rel = fs::relative(e.path(), at).string();
-        tree[namesInCp437 ? Iconv(rel, "CP437", "UTF-8") : rel] =
-            e.is_directory() ? "<dir>" : Slurp(e.path());
-    }
-    return tree;
+// An unpacked member's name, stored in the OEM code page, as the game folder spells it.
+inline std::string FromCp437(const std::string& name) {
+    return Iconv(name, "CP437", "UTF-8");
 }
 
 // The paths two trees do not agree on ("" when they are the same), so a failure stays readable.
@@ -169,7 +164,7 @@ class MkdiscWorld : public World {
 
     // The game folder as installed: everything but the main executable, copied plainly.
     std::map<std::string, std::string> GameTree() {
-        auto expected = mkdisc_test::Tree(game, false);
+        auto expected = Tree(game);
         expected.erase("Brightvale.exe");
         return expected;
     }
