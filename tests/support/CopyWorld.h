@@ -2,6 +2,7 @@
 // loaded as unrar.dll, reaching files through the test double's drive map.
 #pragma once
 
+#include "support/Tree.h"
 #include "support/World.h"
 
 #include "engine/Extractor.h"
@@ -71,21 +72,6 @@ class CopyWorld : public World {
     }
     void Marker(const std::string& disc, const std::string& name) { std::ofstream(root / disc / name) << ""; }
 
-    // Every file and folder under a host folder, relative, with the files' contents.
-    std::map<std::string, std::string> Tree(const fs::path& at) {
-        std::map<std::string, std::string> tree;
-        if (!fs::exists(at)) return tree;
-        for (auto& e : fs::recursive_directory_iterator(at)) {
-            std::string rel = fs::relative(e.path(), at).string();
-            if (e.is_directory()) {
-                tree[rel] = "<dir>";
-            } else {
-                std::ifstream in(e.path(), std::ios::binary);
-                tree[rel] = std::string(std::istreambuf_iterator<char>(in), {});
-            }
-        }
-        return tree;
-    }
     fs::path Target() { return root / "c" / "Games" / "Brightvale"; }
     std::vector<std::string> BoxTexts() {
         std::vector<std::string> texts;

@@ -5,10 +5,13 @@
 //   F name content    a file; its content is reported through the data callback in blocks
 //   E code name       a member whose extraction fails with that code, after its file was created
 //   H code            a damaged header: reading it gives that code
+// Given a real library (FakeForward), it passes every call on to it instead, the package's and the
+// target's names mapped, so the worker unpacks real packages with Windows paths.
 #include "engine/ExtractorApi.h"
 
 #include <cstdio>
 #include <cstring>
+#include <dlfcn.h>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -35,6 +38,11 @@ struct Archive {
 std::string (*g_map)(const std::string&) = nullptr;
 std::size_t g_block = 4;
 std::function<void(const std::string&)> g_beforeMember;
+void* g_real = nullptr;
+
+template <typename Fn> Fn Real(const char* name) {
+    return reinterpret_cast<Fn>(dlsym(g_real, name));
+}
 
 std::string Map(const std::string& windowsPath) {
     return g_map ? g_map(windowsPath) : windowsPath;
@@ -55,11 +63,23 @@ void FakeSetMapper(std::string (*map)(const std::string&)) {
 void FakeSetBlock(std::size_t block) {
     g_block = block;
 }
+void FakeForward(const char* library) {
+    if (g_real) dlclose(g_real);
+    g_real = library ? dlopen(library, RTLD_NOW | RTLD_LOCAL) : nullptr;
+}
 void FakeSetBeforeMember(std::function<void(const std::string&)>* hook) {
     g_beforeMember = hook ? *hook : nullptr;
 }
 
 void* RAROpenArchive(OpenArchiveData* data) {
+    if (g_real) {
+        char* windowsName = data->ArcName;
+        std::string host = Map(windowsName);
+        data->ArcName = host.data();
+        void* archive = Real<OpenArchiveFn>("RAROpenArchive")(data);
+        data->ArcName = windowsName;
+        return archive;
+    }
     std::ifstream in(Map(data->ArcName));
     if (!in) {
         data->OpenResult = kEOpen;
@@ -83,11 +103,13 @@ void* RAROpenArchive(OpenArchiveData* data) {
 }
 
 int RARCloseArchive(void* archive) {
+    if (g_real) return Real<CloseArchiveFn>("RARCloseArchive")(archive);
     delete static_cast<Archive*>(archive);
     return kSuccess;
 }
 
 int RARReadHeader(void* archive, HeaderData* header) {
+    if (g_real) return Real<ReadHeaderFn>("RARReadHeader")(archive, header);
     auto* a = static_cast<Archive*>(archive);
     if (a->next >= a->members.size()) return kEndArchive;
     const Member& m = a->members[a->next];
@@ -99,7 +121,12 @@ int RARReadHeader(void* archive, HeaderData* header) {
     return kSuccess;
 }
 
-int RARProcessFile(void* archive, int operation, char* destPath, char*) {
+int RARProcessFile(void* archive, int operation, char* destPath, char* destName) {
+    if (g_real) {
+        std::string host = destPath ? Map(destPath) : "";
+        return Real<ProcessFileFn>("RARProcessFile")(archive, operation, destPath ? host.data() : nullptr,
+                                                     destName);
+    }
     auto* a = static_cast<Archive*>(archive);
     if (a->next >= a->members.size()) return kBadArchive;
     const Member m = a->members[a->next++];
@@ -134,8 +161,10 @@ int RARProcessFile(void* archive, int operation, char* destPath, char*) {
 }
 
 void RARSetProcessDataProc(void* archive, ProcessDataProc proc) {
+    if (g_real) return Real<SetProcessDataProcFn>("RARSetProcessDataProc")(archive, proc);
     static_cast<Archive*>(archive)->proc = proc;
 }
+// The installer calls neither.
 void RARSetChangeVolProc(void*, ChangeVolProc) {}
 void RARSetPassword(void*, char*) {}
 

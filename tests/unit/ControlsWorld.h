@@ -2,6 +2,7 @@
 // at the origin, the shared skins of the controls not yet loaded, and skin files written on demand.
 #pragma once
 
+#include "support/TgaBytes.h"
 #include "support/World.h"
 #include "unit/RecordingPainter.h"
 
@@ -41,16 +42,8 @@ class ControlsWorld : public World {
 
     // A 32-bit skin of one colour in the media folder.
     void Skin(const std::string& name, int w, int h, int blue = 200, int alpha = 255) {
-        std::string t(18, '\0');
-        t[2] = 2;
-        t[12] = static_cast<char>(w & 0xFF);
-        t[13] = static_cast<char>(w >> 8);
-        t[14] = static_cast<char>(h & 0xFF);
-        t[15] = static_cast<char>(h >> 8);
-        t[16] = 32;
-        for (int i = 0; i < w * h; ++i)
-            t += std::string{static_cast<char>(blue), 0, 0, static_cast<char>(alpha)};
-        Write("C:\\Media\\" + name, t);
+        Write("C:\\Media\\" + name,
+              tgabytes::Solid(w, h, std::string{static_cast<char>(blue), 0, 0, static_cast<char>(alpha)}));
     }
 
     // Moves the pointer and delivers a mouse event to a widget, as the window procedure does.

@@ -1,3 +1,4 @@
+#include "support/InstallLogText.h"
 #include "support/World.h"
 
 #include "engine/FinishInstall.h"
@@ -165,7 +166,7 @@ TEST_F(Finish, AnAbandonedCopyOnlyReturns) {
 
 TEST_F(Finish, TheAdditionalPhaseKeepsTheEarlierLog) {
     Write("C:\\Games\\Brightvale\\install.log",
-          "C:\\Games\\Brightvale\\\nBrightvale.exe\nmaps\nmaps\\a.map\n");
+          logtext::Lines({"C:\\Games\\Brightvale\\", "Brightvale.exe", "maps", "maps\\a.map"}));
     Write("C:\\Games\\Brightvale\\addinstf.bin", std::string(16, '\x01'));
     g_installer.additionalInstall = true;
     g_installer.installedFiles.clear(); // that phase unpacks nothing

@@ -1,25 +1,13 @@
+#include "support/TgaBytes.h"
 #include "support/World.h"
 
 #include "gui/guiImage.h"
 
 #include <cstring>
 
-namespace {
+using tgabytes::Tga;
 
-// A TGA file: header fields, then the given pixel bytes.
-std::string Tga(int w, int h, int depth, const std::string& pixels, int type = 2, int colorMap = 0,
-                int idLength = 0) {
-    std::string t(18, '\0');
-    t[0] = static_cast<char>(idLength);
-    t[1] = static_cast<char>(colorMap);
-    t[2] = static_cast<char>(type);
-    t[12] = static_cast<char>(w & 0xFF);
-    t[13] = static_cast<char>(w >> 8);
-    t[14] = static_cast<char>(h & 0xFF);
-    t[15] = static_cast<char>(h >> 8);
-    t[16] = static_cast<char>(depth);
-    return t + pixels;
-}
+namespace {
 
 std::string Bytes(std::initializer_list<int> v) {
     std::string s;

@@ -1,3 +1,4 @@
+#include "support/InstallLogText.h"
 #include "support/World.h"
 
 #include "engine/FinishInstall.h"
@@ -24,7 +25,8 @@ TEST_F(Log, WrittenOneEntryALineAndReadBack) {
 }
 
 TEST_F(Log, LinesWithCarriageReturnsAndNoFinalLineFeed) {
-    EXPECT_EQ(installlog::SplitLines("a\r\nb\\c\r\n\r\nd"), (std::vector<std::string>{"a", "b\\c", "d"}));
+    EXPECT_EQ(installlog::SplitLines(logtext::Lines({"a", "b\\c", "", "d"}, "\r\n", false)),
+              (std::vector<std::string>{"a", "b\\c", "d"}));
     EXPECT_TRUE(installlog::SplitLines("").empty());
 }
 
@@ -37,18 +39,18 @@ TEST_F(Log, AbsoluteEntries) {
 }
 
 TEST_F(Log, IsAlreadyInstalled) {
-    Write("C:\\Program Files\\B\\install.log", "x");
+    Write("C:\\Program Files\\B\\install.log", logtext::Lines({"x"}));
     Write("C:\\Program Files\\B\\uninstall.exe", "x");
     EXPECT_FALSE(g_installer.IsAlreadyInstalled()) << "no InstallDir, even with both files in the default folder";
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\B");
     EXPECT_FALSE(g_installer.IsAlreadyInstalled());
-    Write("C:\\Games\\B\\install.log", "x");
+    Write("C:\\Games\\B\\install.log", logtext::Lines({"x"}));
     EXPECT_FALSE(g_installer.IsAlreadyInstalled()) << "only the log";
     Write("C:\\Games\\B\\uninstall.exe", "x");
     EXPECT_TRUE(g_installer.IsAlreadyInstalled());
     fs::remove(os::testdouble::HostPath("C:\\Games\\B\\install.log"));
     EXPECT_FALSE(g_installer.IsAlreadyInstalled()) << "only the uninstaller";
-    Write("C:\\Games\\B\\install.log", "x");
+    Write("C:\\Games\\B\\install.log", logtext::Lines({"x"}));
     reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\B\\");
     EXPECT_TRUE(g_installer.IsAlreadyInstalled()) << "a trailing separator before the two slashes";
 }
@@ -56,9 +58,7 @@ TEST_F(Log, IsAlreadyInstalled) {
 TEST_F(Log, TheAdditionalPhaseMergesIntoTheEarlierLog) {
     std::vector<std::string> earlier = {
         "C:\\G\\", "game.exe", "C:\\G\\", "maps", "C:\\LINKS\\PLAY.LNK", "strings.txt", "addinstf.bin"};
-    Write("C:\\G\\install.log",
-          "C:\\G\\\r\ngame.exe\r\nC:\\G\\\r\nmaps\r\nC:\\LINKS\\PLAY.LNK\r\nstrings.txt\r\n"
-          "addinstf.bin\r\n");
+    Write("C:\\G\\install.log", logtext::Lines(earlier, "\r\n"));
     std::vector<std::string> phase = {"C:\\links\\play.lnk", "C:\\LINKS\\NEW.LNK", "strings.txt",
                                       "addinstf.bin"};
     std::vector<std::string> merged = earlier;

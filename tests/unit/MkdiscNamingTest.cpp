@@ -45,7 +45,7 @@ TEST_F(MkdiscNames, FoldersWithBlanksGiveNamesTheEntriesCarry) {
     }
     EXPECT_TRUE(fs::exists(discs / "disc1" / "my_mods.rar"));
     Unpack(BV_STANDIN_SO, root / "installed");
-    EXPECT_EQ(TreeDifference(Tree(root / "installed", true), GameTree()), "")
+    EXPECT_EQ(TreeDifference(Tree(root / "installed", FromCp437), GameTree()), "")
         << "the installer finds every package";
 }
 
@@ -87,7 +87,7 @@ TEST_F(MkdiscNames, NoTwoPackagesShareAName) {
         EXPECT_TRUE(unique.insert(Lower(n)).second) << "two entries name " << n << "\n" << out;
     EXPECT_GE(names.size(), 7u);
     Unpack(BV_STANDIN_SO, root / "installed");
-    EXPECT_EQ(TreeDifference(Tree(root / "installed", true), GameTree()), "");
+    EXPECT_EQ(TreeDifference(Tree(root / "installed", FromCp437), GameTree()), "");
 }
 
 TEST_F(MkdiscNames, RefusesClashingPublisherNames) {
@@ -109,7 +109,7 @@ TEST_F(MkdiscNames, LinkedFilesAreStoredUnderTheLinkName) {
     std::string out;
     ASSERT_EQ(Run("", &out), 0) << out;
     Unpack(BV_STANDIN_SO, root / "installed");
-    auto tree = Tree(root / "installed", true);
+    auto tree = Tree(root / "installed", FromCp437);
     EXPECT_EQ(tree["data/linked.txt"], "kept outside the game folder");
     EXPECT_EQ(tree.size(), GameTree().size()) << "nothing else: no name leaving the folder";
 
@@ -244,7 +244,7 @@ TEST_F(MkdiscCapacity, ExactFitAndOneByteOver) {
             EXPECT_LE(FolderBytes(discs / d), exact - 1) << d << "\n" << out;
         }
     Unpack(BV_STANDIN_SO, root / "installed");
-    EXPECT_EQ(TreeDifference(Tree(root / "installed", true), GameTree()), "");
+    EXPECT_EQ(TreeDifference(Tree(root / "installed", FromCp437), GameTree()), "");
 
     // The set-up files alone one byte over: refused, and the earlier discs stay.
     fs::remove_all(discs);
@@ -292,22 +292,22 @@ class MkdiscAsNobody : public MkdiscWorld {
 
 TEST_F(MkdiscAsNobody, UnreadableFolderIsRefusedAndTheEarlierDiscsStay) {
     MakeEarlierSet();
-    auto before = Tree(discs, false);
+    auto before = Tree(discs);
     fs::create_directories(game / "data" / "locked");
     std::ofstream(game / "data" / "locked" / "secret.dat") << "unreadable";
     fs::permissions(game / "data" / "locked", fs::perms::none, fs::perm_options::replace);
     std::string out;
     EXPECT_NE(RunAsNobody(&out), 0) << out;
     EXPECT_NE(out.find("locked"), std::string::npos) << out;
-    EXPECT_EQ(TreeDifference(Tree(discs, false), before), "");
+    EXPECT_EQ(TreeDifference(Tree(discs), before), "");
     fs::permissions(game / "data" / "locked", fs::perms::owner_all, fs::perm_options::replace);
 }
 
 TEST_F(MkdiscAsNobody, EarlierDiscsStayWhenTheyCannotBeReplaced) {
     MakeEarlierSet();
-    auto before = Tree(discs, false);
+    auto before = Tree(discs);
     std::string out;
     EXPECT_NE(RunAsNobody(&out), 0) << out;
     EXPECT_NE(out.find("disc2"), std::string::npos) << out;
-    EXPECT_EQ(TreeDifference(Tree(discs, false), before), "") << "the earlier set, whole: " << out;
+    EXPECT_EQ(TreeDifference(Tree(discs), before), "") << "the earlier set, whole: " << out;
 }

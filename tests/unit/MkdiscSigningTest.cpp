@@ -79,12 +79,11 @@ class MkdiscSigning : public MkdiscWorld {
 };
 
 TEST_F(MkdiscSigning, SignedProgramsVerifyWithTheToolAndWithMkdisc) {
-    auto publishers = Tree(programs, false);
+    auto publishers = Tree(programs);
     std::string out;
     ASSERT_EQ(Sign(PemSigning(), &out), 0) << out;
     EXPECT_NE(out.find("signed: setup.exe, unrar.dll, uninstall.exe"), std::string::npos) << out;
-    EXPECT_EQ(TreeDifference(Tree(programs, false), publishers), "")
-        << "the publisher's programs stay as they were";
+    EXPECT_EQ(TreeDifference(Tree(programs), publishers), "") << "the publisher's programs stay as they were";
     for (const char* file :
          {"disc1/setup.exe", "disc1/unrar.dll", "disc1/uninstall.exe", "disc2/uninstall.exe"}) {
         SCOPED_TRACE(file);
@@ -193,7 +192,7 @@ TEST_F(MkdiscSigning, VerifyNamesAlteredAndUnsignedPrograms) {
 TEST_F(MkdiscSigning, FailureToSignLeavesTheEarlierDiscs) {
     std::string out;
     ASSERT_EQ(Run(kTwoDiscs, &out, "--programs '" + programs.string() + "'"), 0) << out;
-    auto earlier = Tree(discs, false);
+    auto earlier = Tree(discs);
     std::ofstream(root / "wrong.txt") << "not the password\n";
     std::ofstream(root / "pass.txt") << "the password\n";
     ASSERT_EQ(Sh("openssl pkcs12 -export -in '" + Cert() + "' -inkey '" + Key() + "' -out '" +
@@ -228,12 +227,12 @@ TEST_F(MkdiscSigning, FailureToSignLeavesTheEarlierDiscs) {
         SCOPED_TRACE(c.what);
         EXPECT_NE(Sign(c.options, &out, c.prefix), 0) << out;
         EXPECT_TRUE(HasLine(out, c.words)) << out;
-        EXPECT_EQ(TreeDifference(Tree(discs, false), earlier), "") << out;
+        EXPECT_EQ(TreeDifference(Tree(discs), earlier), "") << out;
     }
     programs = root / "texts";
     EXPECT_NE(Sign(PemSigning(), &out), 0) << out;
     EXPECT_TRUE(HasLine(out, {"cannot sign setup.exe"})) << out;
-    EXPECT_EQ(TreeDifference(Tree(discs, false), earlier), "") << out;
+    EXPECT_EQ(TreeDifference(Tree(discs), earlier), "") << out;
     EXPECT_EQ(Sh(Program() + " --game x --media y --out z --timestamp http://127.0.0.1:9/") >> 8, 2);
 }
 

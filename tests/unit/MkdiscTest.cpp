@@ -103,7 +103,7 @@ TEST_F(Mkdisc, SampleGameOnTwoDiscs) {
         std::uint64_t entrySizes = Unpack(library, target);
         EXPECT_EQ(static_cast<std::int64_t>(entrySizes), g_bytesDone.load())
             << "SOURCE sizes sum to the unpacked bytes";
-        EXPECT_EQ(TreeDifference(Tree(target, true), GameTree()), "");
+        EXPECT_EQ(TreeDifference(Tree(target, FromCp437), GameTree()), "");
         std::uint64_t need = std::strtoull(g_strings.GetText("SPACE_NEED"), nullptr, 10);
         EXPECT_GE(need << 20, entrySizes) << "SPACE_NEED in whole MiB, rounded up";
     }

@@ -1,10 +1,12 @@
-// The sample game, media and presets in a temporary folder, and mkdisc run on them.
+// The sample game, media and presets in a temporary folder, mkdisc run on them, and the set it made
+// installed by the installer's worker.
 #pragma once
 
-#include "support/World.h"
+#include "support/CopyWorld.h"
+#include "support/Tree.h"
 
-#include "engine/Extractor.h"
 #include "engine/InstallDescription.h"
+#include "engine/InstallWorker.h"
 
 #include <cstdlib>
 #include <iconv.h>
@@ -30,15 +32,9 @@ inline std::string Iconv(const std::string& s, const char* from, const char* to)
     return out;
 }
 
-// Every file of a tree, by relative path, with its bytes; folders as "<dir>".
-inline std::map<std::string, std::string> Tree(const fs::path& at, bool namesInCp437) {
-    std::map<std::string, std::string> tree;
-    for (auto& e : fs::recursive_directory_iterator(at)) {
-        std::string rel = fs::relative(e.path(), at).string();
-        tree[namesInCp437 ? Iconv(rel, "CP437", "UTF-8") : rel] =
-            e.is_directory() ? "<dir>" : Slurp(e.path());
-    }
-    return tree;
+// An unpacked member's name, stored in the OEM code page, as the game folder spells it.
+inline std::string FromCp437(const std::string& name) {
+    return Iconv(name, "CP437", "UTF-8");
 }
 
 // The paths two trees do not agree on ("" when they are the same), so a failure stays readable.
@@ -86,10 +82,10 @@ inline std::string TableValue(const std::string& bytes, const std::string& key, 
 
 } // namespace mkdisc_test
 
-class MkdiscWorld : public World {
+class MkdiscWorld : public CopyWorld {
   protected:
     void SetUp() override {
-        World::SetUp();
+        CopyWorld::SetUp();
         game = root / "game";
         fs::copy(fs::path(BV_SOURCE_DIR) / "sample" / "game", game, fs::copy_options::recursive);
         std::ofstream(game / "Brightvale.exe", std::ios::binary) << "MZ the sample game";
@@ -140,36 +136,39 @@ class MkdiscWorld : public World {
         ASSERT_TRUE(g_strings.Load("E:\\Media\\strings.txt"));
     }
 
-    // Installs every package of the set through `library` into `target` as the installer does, each
-    // from the disc its entry names. Returns the sum of the entries' sizes.
+    // Installs the set into `target` with the worker through `library`, the player inserting each disc
+    // it asks for. Returns the sum of the entries' sizes.
     std::uint64_t Unpack(const char* library, const fs::path& target) {
         LoadTable();
-        fs::remove(root / "c" / "Temp" / "unrar.dll");
-        fs::create_symlink(library, root / "c" / "Temp" / "unrar.dll");
-        UnbindExtractor();
-        BindExtractor();
-        EXPECT_TRUE(ExtractorBound()) << library;
-        fs::create_directories(target);
-        g_bytesDone = 0;
-        std::uint64_t sizes = 0;
+        Fake<void (*)(const char*)>("FakeForward")(library);
+        fs::create_directories(target.parent_path()); // the drive the game goes to
+        D().drives['G'] = target.parent_path().string();
+        g_installer.gameDir = "G:\\" + target.filename().string();
+        D().drives['D'] = (discs / "disc1").string();
+        D().onBox = [this](const os::testdouble::MessageBoxCall& box) {
+            std::size_t marker = box.text.rfind(" cd");
+            if (marker == std::string::npos) return; // not a disc question: the worker fails, seen below
+            D().drives['D'] = (discs / ("disc" + std::to_string(std::atoi(&box.text[marker + 3])))).string();
+            D().answers.push_back(os::kIdYes);
+        };
+        g_journal.Reset();
+        InstallWorker();
+        EXPECT_TRUE(g_installer.copyComplete) << library << ": " << ::testing::PrintToString(BoxTexts());
+        g_journal.Commit(); // as the finishing steps do
+        Fake<void (*)(const char*)>("FakeForward")(nullptr);
+        // The worker takes a package found without its disc's marker: each must be where its entry says.
         for (unsigned i = 0; i < install::kMaxEntries; ++i) {
-            std::string entry = install::EntryText(i);
             install::PackageEntry p;
-            if (!install::SplitEntry(entry, &p)) continue;
-            sizes += install::EntrySize(entry);
+            if (!install::SplitEntry(install::EntryText(i), &p)) continue;
             fs::path disc = discs / ("disc" + p.marker.substr(2));
-            EXPECT_TRUE(fs::exists(disc / p.marker)) << "the entry's disc holds its marker: " << entry;
-            EXPECT_TRUE(fs::is_regular_file(disc / p.package)) << entry;
-            EXPECT_TRUE(ExtractPackage((disc / p.package).string().c_str(), target.string().c_str()))
-                << entry;
+            EXPECT_TRUE(fs::exists(disc / p.marker) && fs::is_regular_file(disc / p.package)) << p.package;
         }
-        UnbindExtractor();
-        return sizes;
+        return static_cast<std::uint64_t>(g_bytesTotal.load());
     }
 
     // The game folder as installed: everything but the main executable, copied plainly.
     std::map<std::string, std::string> GameTree() {
-        auto expected = mkdisc_test::Tree(game, false);
+        auto expected = Tree(game);
         expected.erase("Brightvale.exe");
         return expected;
     }

@@ -1,4 +1,5 @@
 // The painter against the double's recording screen, and fonts with the double's exact rasterizer.
+#include "support/TgaBytes.h"
 #include "support/World.h"
 
 #include "gui/guiDialog.h"
@@ -9,21 +10,9 @@
 
 using os::testdouble::DoubleGlyphHeight;
 using os::testdouble::DoubleGlyphWidth;
+using tgabytes::Solid;
 
 namespace {
-
-std::string Tga24(int w, int h, int b, int g, int r) {
-    std::string t(18, '\0');
-    t[2] = 2;
-    t[12] = static_cast<char>(w);
-    t[13] = static_cast<char>(w >> 8);
-    t[14] = static_cast<char>(h);
-    t[15] = static_cast<char>(h >> 8);
-    t[16] = 24;
-    for (int i = 0; i < w * h; ++i)
-        t += std::string{static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
-    return t;
-}
 
 // Screen pixel (blue, green, red) of the double at a top-down position.
 std::array<int, 3> ScreenAt(int x, int y) {
@@ -86,7 +75,7 @@ TEST_F(Painter, ClipAndOpacity) {
     EXPECT_EQ(g_painterGDI.clip.w, 550);
     EXPECT_EQ(g_painterGDI.clip.h, 440);
     EXPECT_EQ(g_painterGDI.backBuffer.stride, 1652) << "rows of 1650 bytes rounded to 1652";
-    Write("C:\\Media\\white.tga", Tga24(4, 4, 255, 255, 255));
+    Write("C:\\Media\\white.tga", Solid(4, 4, "\xFF\xFF\xFF"));
     guiImage white;
     ASSERT_TRUE(white.Load("white.tga", false));
     g_painter->DrawImage(&white, 0, 0, 0.0f);
@@ -96,9 +85,9 @@ TEST_F(Painter, ClipAndOpacity) {
 }
 
 TEST_F(Painter, PresentCopiesTheBufferAtTheViewportAndPlacesTheLogos) {
-    Write("C:\\Media\\MainMedia\\logoL.tga", Tga24(40, 20, 1, 1, 1));
-    Write("C:\\Media\\MainMedia\\logoM.tga", Tga24(100, 30, 2, 2, 2));
-    Write("C:\\Media\\MainMedia\\logoR.tga", Tga24(60, 10, 3, 3, 3));
+    Write("C:\\Media\\MainMedia\\logoL.tga", Solid(40, 20, std::string(3, 1)));
+    Write("C:\\Media\\MainMedia\\logoM.tga", Solid(100, 30, std::string(3, 2)));
+    Write("C:\\Media\\MainMedia\\logoR.tga", Solid(60, 10, std::string(3, 3)));
     StartGui(&window);
     guiRect wizard{237, 164, 550, 440};
     g_painter->SetViewport(&wizard);
@@ -131,7 +120,8 @@ TEST_F(Painter, PresentCopiesTheBufferAtTheViewportAndPlacesTheLogos) {
 }
 
 TEST_F(Painter, LogosOfAnyWidthArePresentedRowForRow) {
-    Write("C:\\Media\\MainMedia\\logoM.tga", Tga24(7, 3, 9, 9, 9)); // 21-byte rows, not a multiple of 4
+    // 21-byte rows, not a multiple of 4.
+    Write("C:\\Media\\MainMedia\\logoM.tga", Solid(7, 3, std::string(3, 9)));
     StartGui(&window);
     g_painter->Present();
     for (int y = 765; y < 768; ++y)

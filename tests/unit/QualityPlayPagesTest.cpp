@@ -1,5 +1,6 @@
 // The quality and maintenance pages driven through the window's message handler. The pages are built
 // once for the whole run (they belong to the one installer object), by whichever test starts first.
+#include "support/InstallLogText.h"
 #include "support/World.h"
 
 #include "shell/MainWindow.h"
@@ -25,7 +26,7 @@ class QualityPlayPages : public World {
     }
     void Installed() {
         reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\B");
-        Write("C:\\Games\\B\\install.log", "Brightvale.exe\n");
+        Write("C:\\Games\\B\\install.log", logtext::Lines({"Brightvale.exe"}));
         Write("C:\\Games\\B\\uninstall.exe", "MZ");
     }
     bool Quit() {

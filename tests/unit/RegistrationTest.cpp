@@ -1,3 +1,4 @@
+#include "support/InstallLogText.h"
 #include "support/World.h"
 
 #include "engine/Registration.h"
@@ -28,8 +29,9 @@ class Registration : public World {
 TEST_F(Registration, ProductValuesAndUninstallEntry) {
     Write("C:\\Games\\Brightvale\\Brightvale.exe", std::string(3000, 'x'));
     Write("C:\\Games\\Brightvale\\maps\\a.map", std::string(1000, 'x'));
-    Write("C:\\Games\\Brightvale\\install.log", "C:\\Games\\Brightvale\\\nBrightvale.exe\nmaps\nmaps\\a."
-                                                "map\nC:\\Games\\Brightvale\\Brightvale.exe\n");
+    Write("C:\\Games\\Brightvale\\install.log",
+          logtext::Lines({"C:\\Games\\Brightvale\\", "Brightvale.exe", "maps", "maps\\a.map",
+                          "C:\\Games\\Brightvale\\Brightvale.exe"}));
     WriteRegistration();
     EXPECT_EQ(Product("InstallDir"), "C:\\Games\\Brightvale");
     EXPECT_EQ(Product("CheckDisk"), "1");

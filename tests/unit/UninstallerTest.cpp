@@ -1,3 +1,4 @@
+#include "support/InstallLogText.h"
 #include "support/World.h"
 
 #include "Uninstaller.h"
@@ -21,12 +22,12 @@ class Uninstaller : public World {
         Write(desktop + "\\Play Brightvale.lnk", "link");
         Write(group + "\\Play Brightvale.lnk", "link");
         Write("C:\\Users\\ann\\Start Menu\\Programs\\Orelwick\\Other game.lnk", "another game of the vendor");
-        Write(game + "\\install.log", std::string("C:\\Games\\Brightvale\\\r\n") +
-                                          "Brightvale.exe\r\nreadme.txt\r\nmaps\r\nmaps\\north.map\r\n" +
-                                          desktop + "\\Play Brightvale.lnk\r\n" + group + "\\\r\n" + game +
-                                          "\\uninstall.exe\r\nstrings.txt\r\n" + group +
-                                          "\\Play Brightvale.lnk\r\naddinstf.bin\r\nuninstall.exe\r\n"
-                                          "Media\\strings.txt\r\nMedia\r\n");
+        Write(game + "\\install.log",
+              logtext::Lines({"C:\\Games\\Brightvale\\", "Brightvale.exe", "readme.txt", "maps",
+                              "maps\\north.map", desktop + "\\Play Brightvale.lnk", group + "\\",
+                              game + "\\uninstall.exe", "strings.txt", group + "\\Play Brightvale.lnk",
+                              "addinstf.bin", "uninstall.exe", "Media\\strings.txt", "Media"},
+                             "\r\n"));
         const char* hkcu = "SOFTWARE\\Orelwick\\Brightvale";
         for (const char* v : {"InstallDir", "CheckDisk", "InsertDisk", "VersionString", "ExeCDPath"})
             reg::WriteString(os::kHkeyCurrentUser, hkcu, v, v == std::string("InstallDir") ? game : "x");
@@ -161,7 +162,7 @@ TEST_F(Uninstaller, NoRemovesNothing) {
 
 TEST_F(Uninstaller, HostileOrMissingLogIsRefusedBeforeTheQuestion) {
     Write("C:\\Windows\\win.ini", "system");
-    Write(game + "\\install.log", "readme.txt\r\n..\\..\\Windows\\win.ini\r\n");
+    Write(game + "\\install.log", logtext::Lines({"readme.txt", "..\\..\\Windows\\win.ini"}, "\r\n"));
     EXPECT_EQ(RunAsUser(os::kIdYes), 1);
     ASSERT_EQ(D().boxes.size(), 1u);
     EXPECT_EQ(D().boxes[0].flags, os::kMbOk | os::kMbIconError);
@@ -177,7 +178,7 @@ TEST_F(Uninstaller, HostileOrMissingLogIsRefusedBeforeTheQuestion) {
 }
 
 TEST_F(Uninstaller, RefusesAGameFolderThatIsAProfileRoot) {
-    Write("C:\\Users\\ann\\install.log", "C:\\Users\\ann\\\r\nNTUSER.DAT\r\n");
+    Write("C:\\Users\\ann\\install.log", logtext::Lines({"C:\\Users\\ann\\", "NTUSER.DAT"}, "\r\n"));
     Write("C:\\Users\\ann\\NTUSER.DAT", "profile");
     EXPECT_EQ(uninstall::Run("C:\\Users\\ann\\uninstall.exe", ""), 1);
     EXPECT_TRUE(Exists("C:\\Users\\ann\\NTUSER.DAT"));
@@ -219,8 +220,10 @@ TEST_P(UninstallerLinks, NeverRemovesThroughALinkAtAnyLevel) {
     link(game + "\\data\\more", "C:\\Outside");
     // A logged file that is a link to a file outside.
     link(game + "\\lib.dll", "C:\\Outside\\data.bin");
-    Write(game + "\\install.log", "Brightvale.exe\r\nmaps\r\nmaps\\x.dll\r\ndata\r\ndata\\real.dat\r\n"
-                                  "data\\more\\notes.txt\r\nlib.dll\r\nuninstall.exe\r\n");
+    Write(game + "\\install.log",
+          logtext::Lines({"Brightvale.exe", "maps", "maps\\x.dll", "data", "data\\real.dat",
+                          "data\\more\\notes.txt", "lib.dll", "uninstall.exe"},
+                         "\r\n"));
     ASSERT_EQ(RunAsUser(os::kIdYes), 0);
     EXPECT_EQ(Read("C:\\Windows\\System32\\x.dll"), "the system's") << "not through the logged folder's link";
     EXPECT_EQ(Read("C:\\Outside\\notes.txt"), "another user's") << "not through a link in a logged folder";
@@ -234,7 +237,7 @@ TEST_P(UninstallerLinks, NeverRemovesThroughALinkAtAnyLevel) {
 }
 
 TEST_F(Uninstaller, AGameFolderThatIsItselfALinkIsRefused) {
-    Write("C:\\Elsewhere\\install.log", "Brightvale.exe\r\n");
+    Write("C:\\Elsewhere\\install.log", logtext::Lines({"Brightvale.exe"}, "\r\n"));
     Write("C:\\Elsewhere\\Brightvale.exe", "someone's program");
     Write("C:\\Elsewhere\\uninstall.exe", "MZ");
     fs::remove_all(os::testdouble::HostPath(game));

@@ -4,6 +4,7 @@
 #include "gui/guiDialog.h"
 #include "gui/guiPainter.h"
 #include "support/CountingPage.h"
+#include "support/TgaBytes.h"
 #include "support/WaitFor.h"
 #include "unit/RecordingPainter.h"
 
@@ -260,11 +261,7 @@ TEST_F(Widgets, AddPictureNeedsItsImage) {
     guiDialog page;
     EXPECT_FALSE(page.AddPicture("missing.tga"));
     EXPECT_TRUE(page.children.empty());
-    std::string tga(18, '\0');
-    tga[2] = 2;
-    tga[12] = tga[14] = 1;
-    tga[16] = 24;
-    Write("C:\\Media\\dot.tga", tga + "abc");
+    Write("C:\\Media\\dot.tga", tgabytes::Tga(1, 1, 24, "abc"));
     EXPECT_TRUE(page.AddPicture("dot.tga"));
     EXPECT_EQ(page.children.size(), 1u);
 }

@@ -1,4 +1,5 @@
 // The installer's window: message handling, the wizard rectangle, the three flows of Init and the loop.
+#include "support/InstallLogText.h"
 #include "support/World.h"
 
 #include "gui/guiInput.h"
@@ -226,7 +227,7 @@ class Startup : public World {
     }
     void Installed() {
         reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "InstallDir", "C:\\Games\\Brightvale");
-        Write("C:\\Games\\Brightvale\\install.log", "x\n");
+        Write("C:\\Games\\Brightvale\\install.log", logtext::Lines({"x"}));
         Write("C:\\Games\\Brightvale\\uninstall.exe", "MZ");
     }
 };
