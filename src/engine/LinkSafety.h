@@ -1,5 +1,5 @@
-// What an elevated program may touch below a folder that others can change (a game folder under C:\
-// inherits "Authenticated Users: Modify"): never what a link leads to. Shared by the rollback and the
+// What an elevated program may touch below a folder that others can change (a game folder made in the
+// root of C: inherits "Authenticated Users: Modify"): never what a link leads to. Shared by the rollback and the
 // uninstaller, which links no more than the OS seam: header only.
 #pragma once
 

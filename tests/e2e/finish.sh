@@ -177,9 +177,9 @@ expect_eq "the low preset" "$(cmp -s "$game/settings.cfg" "$top/sample/presets/l
 expect_eq "install.log ends with the fixed names" "$(tail -4 "$game/install.log" | tr -d '\r' | tr '\n' ' ')" \
     'addinstf.bin uninstall.exe Media\strings.txt Media '
 lnk=$(grep -a -i 'desktop.*\.lnk' "$game/install.log" | tr -d '\r' | head -1)
-# The Start-menu group: the logged folder below Programs, as a path of the prefix
-group_line=$(grep -a -i 'Programs\\.*\\$' "$game/install.log" | tr -d '\r' | head -1)
-group="$WINEPREFIX/drive_c/$(sed 's/^[Cc]:\\//; s/\\$//; s/\\/\//g' <<<"$group_line")"
+# The Start-menu group: logged (in its short form, as the shortcuts are) and made
+group_line=$(tr -d '\r' <"$game/install.log" | grep -a -i 'Programs\\Orelwick\\[^\\]*\\$' | head -1)
+group="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orelwick/Brightvale"
 expect_true "the Start-menu group is made and logged ($group_line)" test -n "$group_line" -a -d "$group"
 expect_true "the desktop shortcut is logged ($lnk)" test -n "$lnk"
 desk_lnk=$(find -L "$WINEPREFIX/drive_c/users/$user/Desktop/" -iname '*.lnk' | head -1)

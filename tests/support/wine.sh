@@ -69,7 +69,7 @@ wine_drive() {
 # wine_reg_value KEY NAME: the data of a REG_SZ value, empty when absent.
 wine_reg_value() {
     bounded 60 "reg query of $1 $2" "$BV_WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-        awk -v n="$2" '$1 == n && $2 == "REG_SZ" { sub(/^[^R]*REG_SZ[ \t]+/, ""); print; exit }'
+        awk -v n="$2" '$1 == n && $2 == "REG_SZ" { sub(/^[ \t]*[^ \t]+[ \t]+REG_SZ[ \t]+/, ""); print; exit }'
 }
 
 # wine_reg_add KEY NAME DATA: sets a REG_SZ value
