@@ -46,8 +46,12 @@ wine_template() {
 wine_prefix() {
     if [ -n "${WINEPREFIX:-}" ]; then
         bounded 60 "ending the last prefix" "$BV_WINESERVER" -k 2>/dev/null
-        if [ "${BV_KEEP_PREFIXES:-0}" != 1 ] && [ "$WINEPREFIX" != "$1" ] && [ "$WINEPREFIX" != "$2" ] &&
-            [ ! -f "$WINEPREFIX/.bv-ready" ] && [ -f "$WINEPREFIX/system.reg" ]; then
+        # Only a test prefix of this work folder (a WINEPREFIX of the user's own is never touched), and
+        # never the template itself (every prefix carries its ready mark, copied with it).
+        if [ "${BV_KEEP_PREFIXES:-0}" != 1 ] && [ -f "$WINEPREFIX/system.reg" ] &&
+            [ "$(dirname "$(realpath -m "$WINEPREFIX")")" = "$(dirname "$(realpath -m "$2")")" ] &&
+            [ "$(realpath -m "$WINEPREFIX")" != "$(realpath -m "$1")" ] &&
+            [ "$(realpath -m "$WINEPREFIX")" != "$(realpath -m "$2")" ]; then
             bounded 60 "waiting for the last prefix to end" "$BV_WINESERVER" -w 2>/dev/null
             rm -rf "$WINEPREFIX/drive_c/windows"
         fi
