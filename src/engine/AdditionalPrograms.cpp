@@ -42,7 +42,7 @@ bool SlotsDue(const addinst::Marker& marker) {
 void ArmAdditionalInstall() {
     CInstaller& in = g_installer;
     std::string program = addinst::ProgramPath(in.cdDrive, kDiscProgram);
-    reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue, RunOnceData(program.c_str()));
+    reg::WriteString(os::kHkeyCurrentUser, reg::kRunOnceKey, reg::kRunOnceValue, RunOnceData(program.c_str(), g_switches.quietSwitch));
 }
 
 void DisarmAdditionalInstall() {

@@ -7,6 +7,7 @@
 #include "shell/CInstaller.h"
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
+#include "shell/SetupLog.h"
 #include "shell/Text.h"
 
 #include <cstring>
@@ -129,6 +130,7 @@ bool ExtractPackage(const char* package, const char* destinationOem) {
             ok = false;
             break;
         }
+        if (setuplog::IsOpen()) setuplog::Line("file", in.gameDir + "\\" + os::OemToAnsiText(g_header.FileName));
         r = g_lib.readHeader(archive, &g_header);
     }
     // The end of the archive ends the package; any other header error is a damaged package, which

@@ -6,6 +6,7 @@
 #include "engine/InstallLog.h"
 #include "engine/Registration.h"
 #include "engine/Shortcuts.h"
+#include "engine/Unattended.h"
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
@@ -13,6 +14,8 @@
 #include "shell/MessageBoxes.h"
 #include "shell/PlayerTexts.h"
 #include "shell/Registry.h"
+#include "shell/SetupLog.h"
+#include "shell/Switches.h"
 #include "shell/SystemInfo.h"
 #include "shell/Text.h"
 #include "sound/CSoundSlot.h"
@@ -144,15 +147,28 @@ void CInstaller::FinishInstall() {
     // Still armed only for slots that a restart cut short.
     if (!shutdownPending || !SlotsDue(marker)) DisarmAdditionalInstall();
 
+    // An additional program that restarted Windows leaves the restart due as well.
+    bool restartDue = shutdownPending;
     if (std::strcmp(g_strings.GetText("FORCEREBOOT"), "1") == 0) {
-        ShowInfo("Windows will now restart to complete the installation.");
-        shutdownPending = true;
-        RestartWindows();
+        restartDue = true;
+        if (Unattended() && g_switches.noRestart) {
+            setuplog::Line("step", "Windows must be restarted to complete the installation (/NORESTART)");
+        } else {
+            ShowInfo("Windows will now restart to complete the installation.");
+            shutdownPending = true;
+            RestartWindows();
+        }
     }
 
     os::MutexRelease(g_instanceMutex);
     os::HandleClose(g_instanceMutex);
     g_instanceMutex = 0;
+    if (Unattended()) {
+        // The caller reads the result; nobody is there for the maintenance page.
+        setuplog::Line("step", "installed into " + gameDir);
+        os::EndProcess(static_cast<std::uint32_t>(unattended::Result(unattended::CompletedCode(restartDue))));
+        return;
+    }
     os::Sleep(500);
     os::SetCurrentDir(sourceDir.c_str());
     if (!shutdownPending) {

@@ -6,11 +6,14 @@
 #include "engine/InstallDescription.h"
 #include "engine/InstallJournal.h"
 #include "engine/Rollback.h"
+#include "engine/Unattended.h"
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
+#include "shell/SetupLog.h"
+#include "shell/Switches.h"
 #include "shell/Text.h"
 
 #include <cstring>
@@ -69,6 +72,24 @@ std::string DriveHoldingDisc(const std::string& marker) {
     return std::string();
 }
 
+namespace {
+const install::PackageEntry* g_awaited = nullptr;
+
+bool AwaitedDiscFound() {
+    return FileExists(g_awaited->marker.c_str()) || FileExists(g_awaited->package.c_str()) ||
+           !DriveHoldingDisc(g_awaited->marker).empty();
+}
+
+// Nobody can be asked: the disc is looked for in every drive for as long as /DISCWAIT allows.
+bool WaitForDiscQuietly(const install::PackageEntry& entry) {
+    g_awaited = &entry;
+    bool found = unattended::WaitUpTo(g_switches.discWaitSeconds, AwaitedDiscFound);
+    g_awaited = nullptr;
+    if (!found) unattended::Fail("the disc " + entry.marker + " is in no drive");
+    return found;
+}
+} // namespace
+
 bool WaitForDisc(const install::PackageEntry& entry) {
     CInstaller& in = g_installer;
     while (!FileExists(entry.marker.c_str())) {
@@ -82,6 +103,12 @@ bool WaitForDisc(const install::PackageEntry& entry) {
         }
         // Not on the disc while the user changes it: the drive is free to be opened.
         os::SetCurrentDir(in.gameDir.c_str());
+        if (Unattended()) {
+            os::SetCurrentDir(in.sourceDir.c_str());
+            if (WaitForDiscQuietly(entry)) continue;
+            in.cancelConfirmed = true;
+            return false;
+        }
         os::Sleep(3000);
         if (!AskForDisc(entry.marker)) {
             in.cancelConfirmed = true;
@@ -137,12 +164,16 @@ unsigned InstallWorker() {
         WaitForDisc(entry);
         os::SetCurrentDir(in.sourceDir.c_str());
         if (in.cancelConfirmed) break;
+        setuplog::Line("step", "package " + entry.package + " from " + in.sourceDir);
         // What the package will replace is kept aside before anything of it is written.
         if (!g_journal.PreparePackage(entry.package.c_str())) {
+            if (Unattended()) unattended::Fail("");
             in.cancelConfirmed = true;
             break;
         }
         if (!ExtractPackage(entry.package.c_str(), targetOem.c_str())) {
+            // Cut by a cancel, or failed: only a failure has a reason to give.
+            if (Unattended() && !in.cancelConfirmed) unattended::Fail("");
             in.cancelConfirmed = true;
             break;
         }

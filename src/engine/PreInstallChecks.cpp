@@ -4,6 +4,7 @@
 #include "engine/InstallJournal.h"
 #include "engine/InstallWorker.h"
 #include "engine/Rollback.h"
+#include "engine/Unattended.h"
 #include "platform/Os.h"
 #include "platform/OsThreads.h"
 #include "shell/CInstaller.h"
@@ -11,6 +12,7 @@
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
 #include "shell/PlayerTexts.h"
+#include "shell/Switches.h"
 #include "shell/Text.h"
 
 namespace {
@@ -35,6 +37,7 @@ bool EnterTargetFolder() {
     bool usable = os::SetCurrentDir(in.gameDir.c_str()) || g_journal.MakeDirs(in.gameDir);
     os::SetCurrentDir(here.c_str());
     if (!usable) {
+        if (Unattended()) unattended::Fail("the game folder " + in.gameDir + " cannot be made");
         ShowInfo("%s", Text("WRONG_PATH").c_str());
         return false;
     }
@@ -54,12 +57,26 @@ bool CheckFreeSpace() {
     std::int64_t freeMb = static_cast<std::int64_t>(FreeDiskBytes(g_installer.gameDir.c_str()) >> 20);
     int neededMb = g_strings.GetNumber("SPACE_NEED");
     if (freeMb >= neededMb) return true;
+    if (Unattended())
+        unattended::Fail(text::Format(kMessageChars, "%d MB are needed on the drive of %s, %lld MB are free", neededMb,
+                                      g_installer.gameDir.c_str(), static_cast<long long>(freeMb)));
     ShowInfo("%s", OutOfSpaceMessage(neededMb, neededMb - freeMb).c_str());
     return false;
 }
 
+namespace {
+bool FirstDiscOrNone() {
+    return FileExists("cd1") || !FileExists("cd2");
+}
+} // namespace
+
 bool CheckFirstDisc() {
     if (FileExists("cd1")) return true;
+    if (Unattended()) {
+        if (unattended::WaitUpTo(g_switches.discWaitSeconds, FirstDiscOrNone)) return true;
+        unattended::Fail("the first disc (CD1) is in no drive");
+        return false;
+    }
     while (FileExists("cd2")) {
         std::string insert = Text("INSERT_DISK");
         if (!AskYesNo("%s %s", insert.c_str(), "CD1")) return false;

@@ -10,6 +10,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Registry.h"
+#include "shell/Switches.h"
 #include "shell/Text.h"
 #include "sound/CSoundSlot.h"
 
@@ -88,16 +89,19 @@ bool CInstaller::Init(void* instance) {
         return false;
     }
     os::SetWindowTitle(hwnd, g_narrowTitle.c_str());
-    os::ShowAndUpdate(hwnd, os::kSwShow);
+    // Without questions the window stays hidden: /SILENT shows it once the progress page is up.
+    if (!Unattended()) os::ShowAndUpdate(hwnd, os::kSwShow);
     windowActive = true;
     os::ComInitialize();
 
     // Beside the running program, in the folder only the user and the administrators can write: the
     // elevated program reads no file there that any program of the user's could have put in its place.
-    BackgroundMusic().Start((ModuleFolder() + "\\Back.ogg").c_str(), true);
+    if (!Unattended()) BackgroundMusic().Start((ModuleFolder() + "\\Back.ogg").c_str(), true);
 
     bool pending = !additionalInstall && HasPendingInstallation();
     InstallFlow flow = ChooseFlow(additionalInstall, IsAlreadyInstalled(), pending);
+    // A script installs (again) whatever is there; it has no use for the maintenance page.
+    if (Unattended() && flow == InstallFlow::Maintenance) flow = InstallFlow::Fresh;
     switch (flow) {
     case InstallFlow::Additional:
         if (!LoadMediaStrings(*this)) return false;
@@ -125,7 +129,7 @@ bool CInstaller::Init(void* instance) {
         if (kShowLanguagePageFirst) {
             ShowPage(&wndSelLang);
         } else {
-            SelectLanguage(0);
+            if (!SelectLanguage(0)) return false;
             ShowPage(&wndInstall);
         }
         StartPages(*this);
@@ -146,6 +150,7 @@ bool CInstaller::Init(void* instance) {
     yesNoBox->Create();
     okBox->Create();
     // Asked before the first page takes input; undone, an earlier complete installation is what is left.
-    if (pending && !OfferRecovery() && IsAlreadyInstalled()) ShowMaintenance(*this);
+    // Without questions, the installation's own flow decides (it knows the folder asked for).
+    if (pending && !Unattended() && !OfferRecovery() && IsAlreadyInstalled()) ShowMaintenance(*this);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "shell/CStringTable.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Registry.h"
+#include "shell/Switches.h"
 #include "shell/Text.h"
 
 #include <cstring>
@@ -45,14 +46,16 @@ bool CInstaller::SetMediaDir(const char* folder) {
     mediaDir = folder;
     std::string path = text::Format(text::kMaxPath, "%s\\strings.txt", folder);
     // The disc holds the table; without it there is nothing to show, so keep asking for the disc.
-    while (!g_strings.Load(path.c_str()))
+    while (!g_strings.Load(path.c_str())) {
         ReportError("Please, place Peregrine install disk to the drive.");
+        if (Unattended()) return false; // nobody to place it: told, and the installation fails
+    }
     return true;
 }
 
 bool SelectLanguage(int index) {
     if (index < 0 || index >= kMediaFolderCount) index = 0;
-    g_installer.SetMediaDir(kMediaFolders[index]);
+    if (!g_installer.SetMediaDir(kMediaFolders[index])) return false;
     const char* charset = g_strings.GetText("LNG_CHARSET");
     std::int32_t value;
     if (charset[0] && CharsetByName(charset, &value)) g_fontCharset = value;

@@ -2,12 +2,14 @@
 
 #include "engine/AddInstallMarker.h"
 #include "engine/LinkSafety.h"
+#include "engine/Unattended.h"
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 #include "shell/Files.h"
 #include "shell/MessageBoxes.h"
 #include "shell/PlayerTexts.h"
 #include "shell/Registry.h"
+#include "shell/SetupLog.h"
 #include "shell/SystemInfo.h"
 #include "shell/Text.h"
 
@@ -18,6 +20,7 @@ CommandLine ParseCommandLine(const char* commandLine) {
     CommandLine c;
     std::string line = commandLine ? commandLine : "";
     std::size_t at = line.find("-CDPath");
+    c.switches = ParseSwitches(at == std::string::npos ? line : line.substr(0, at));
     if (at == std::string::npos) return c;
     c.hasCDPath = true;
     std::size_t path = at + std::strlen("-CDPath") + 1;
@@ -26,8 +29,9 @@ CommandLine ParseCommandLine(const char* commandLine) {
     return c;
 }
 
-std::string RunOnceData(const char* program) {
-    return std::string("\"") + program + "\" -AdditionalInstall";
+std::string RunOnceData(const char* program, const std::string& quietSwitch) {
+    std::string data = std::string("\"") + program + "\" -AdditionalInstall";
+    return quietSwitch.empty() ? data : data + " " + quietSwitch;
 }
 
 namespace {
@@ -110,9 +114,40 @@ void ReleaseInstanceMutex() {
     g_instanceMutex = 0;
 }
 
+bool FirstDiscInAnyDrive() {
+    return FindDiscMarker("cd1") != nullptr;
+}
+
+// Without questions the caller waits for the installation itself: the relaunched copy's code is ours.
+int WaitForRelaunchedCopy(const std::string& copy, const std::string& arguments) {
+    std::string line = "\"" + copy + "\" " + arguments;
+    os::Handle process = os::StartProgram(line.c_str(), os::kSwShowDefault);
+    if (!process) {
+        unattended::Fail("the copy of the setup program in the temporary folder cannot be started");
+        return unattended::Result(kExitFailed);
+    }
+    std::uint32_t code = os::kStillActive;
+    while (os::ExitCode(process, &code) && code == os::kStillActive)
+        os::Sleep(100);
+    os::HandleClose(process);
+    if (code == os::kStillActive) {
+        unattended::Fail("the setup program's copy ended without a result");
+        return unattended::Result(kExitFailed);
+    }
+    return unattended::Result(static_cast<int>(code));
+}
+
 int FirstInstance(const std::string& modulePath, const char* commandLine) {
-    const char* drive;
-    while (!(drive = FindDiscMarker("cd1")))
+    const char* drive = nullptr;
+    if (Unattended()) {
+        if (unattended::WaitUpTo(g_switches.discWaitSeconds, FirstDiscInAnyDrive)) drive = FindDiscMarker("cd1");
+        if (!drive) {
+            unattended::Fail("the first disc (CD1) is in no drive");
+            return unattended::Result(kExitFailed);
+        }
+        setuplog::Line("step", std::string("the first disc is in ") + drive);
+    }
+    while (!drive && !(drive = FindDiscMarker("cd1")))
         if (!AskYesNo("Please, insert Brightvale disk CD1.")) return 0;
     CInstaller& in = g_installer;
     in.cdDrive = drive;
@@ -125,6 +160,10 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
     std::string folder = MakePrivateFolder(temp);
     if (folder.empty()) {
         ReportError("%s %s", PlayerText("CANNOT_WRITE_FILE").c_str(), temp.c_str());
+        if (Unattended()) {
+            unattended::Fail("");
+            return unattended::Result(kExitFailed);
+        }
         return 0;
     }
     std::string copy = os::TempFileName(folder.c_str(), "$$$");
@@ -138,8 +177,15 @@ int FirstInstance(const std::string& modulePath, const char* commandLine) {
     os::FileCopy(from.c_str(), to.c_str(), false);
 
     ReleaseInstanceMutex();
-    if (!copy.empty())
-        StartProcess(copy.c_str(), RelaunchArguments(commandLine, in.cdDrive.c_str()).c_str(), false);
+    std::string arguments = RelaunchArguments(commandLine, in.cdDrive.c_str());
+    if (Unattended()) {
+        if (copy.empty()) {
+            unattended::Fail("the setup program cannot be copied to the temporary folder");
+            return unattended::Result(kExitFailed);
+        }
+        return WaitForRelaunchedCopy(copy, arguments);
+    }
+    if (!copy.empty()) StartProcess(copy.c_str(), arguments.c_str(), false);
     return 0;
 }
 
@@ -177,11 +223,30 @@ std::optional<int> PrepareRelaunchedInstance(const CommandLine& args, const std:
 
 namespace {
 
+// Told on the debug output (and, to a person, in a box): the switches are written down once, in the
+// README, and the code says the line was not understood.
+int BadCommandLine(const Switches& switches) {
+    std::string message = "The command line is not understood: " + switches.problem +
+                          ".\n\nsetup.exe [/S [/D=folder]] [/SILENT | /VERYSILENT] [/DIR=\"folder\"] [/LOG=\"file\"] "
+                          "[/NOICONS] [/NORESTART] [/SUPPRESSMSGBOXES] [/DISCWAIT=seconds]";
+    os::DebugText(("setup: " + message + "\n").c_str());
+    if (switches.quiet == Quiet::None && !switches.suppressBoxes)
+        os::MsgBoxA(nullptr, message.c_str(), g_narrowTitle.c_str(), os::kMbIconError);
+    return kExitBadCommandLine;
+}
+
 int RunInstance(void* instance, const char* commandLine) {
     std::string modulePath = os::ModulePath();
     CommandLine args = ParseCommandLine(commandLine);
+    if (!args.switches.valid) return BadCommandLine(args.switches);
+    g_switches = args.switches;
+    if (!g_switches.logFile.empty() && !setuplog::Open(g_switches.logFile))
+        os::DebugText(("setup: the log " + g_switches.logFile + " cannot be opened\n").c_str());
+    setuplog::Line("step", std::string(args.hasCDPath ? "the copy started: " : "setup started: ") +
+                               (commandLine ? commandLine : ""));
     if (!args.hasCDPath) return FirstInstance(modulePath, commandLine);
     if (std::optional<int> code = PrepareRelaunchedInstance(args, modulePath)) return *code;
+    if (Unattended() && !args.additionalInstall) return unattended::Install(instance);
     CInstaller& in = g_installer;
     if (!in.Init(instance)) return 1;
     if (!in.Run()) return 1;
@@ -193,7 +258,8 @@ int RunInstance(void* instance, const char* commandLine) {
 int SetupMain(void* instance, const char* commandLine) {
     if (os::Handle other = os::MutexOpen(kInstanceMutexName)) {
         os::HandleClose(other);
-        return 0;
+        // A script must not read "done" from a start that did nothing.
+        return ParseCommandLine(commandLine).switches.quiet != Quiet::None ? kExitFailed : 0;
     }
     // Started from the temporary folder: libraries are found in the system folder only.
     os::RestrictDllSearch();

@@ -2,6 +2,8 @@
 // folder; the relaunched instance runs the installation.
 #pragma once
 
+#include "shell/Switches.h"
+
 #include <optional>
 #include <string>
 
@@ -9,11 +11,14 @@ struct CommandLine {
     bool hasCDPath = false;
     std::string cdPath;             // everything after "-CDPath" and one blank
     bool additionalInstall = false; // "-AdditionalInstall", honoured only with "-CDPath"
+    Switches switches;              // the caller's part of the line, before "-CDPath"
 };
 
 CommandLine ParseCommandLine(const char* commandLine);
-// The RunOnce data that starts the setup program on the disc for the additional-installation phase.
-std::string RunOnceData(const char* program);
+// The RunOnce data that starts the setup program on the disc for the additional-installation phase;
+// an installation without questions passes its quiet switch on, so the phase after the restart asks
+// nothing either.
+std::string RunOnceData(const char* program, const std::string& quietSwitch = std::string());
 // The argument text the relaunched copy receives.
 std::string RelaunchArguments(const char* commandLine, const char* drive);
 

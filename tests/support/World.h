@@ -10,6 +10,7 @@
 #include "shell/CStringTable.h"
 #include "shell/Language.h"
 #include "shell/MessageBoxes.h"
+#include "shell/Switches.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,8 @@ class World : public ::testing::Test {
         in.dialogRect = guiRect();
         in.createIcons = true;
         g_fontCharset = 238;
+        g_switches = Switches();
+        SetQuietAnswer(true);
         g_wideTitle = u"Installation";
         EmptyStrings();
     }
