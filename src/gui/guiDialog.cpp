@@ -2,6 +2,7 @@
 
 #include "gui/guiPainter.h"
 #include "gui/guiPicture.h"
+#include "gui/guiRedraw.h"
 #include "platform/Os.h"
 
 #include <algorithm>
@@ -45,6 +46,7 @@ bool ShowPage(guiDialog* dialog) {
     if (guiDialog* current = g_currentPage) current->visible = 0;
     g_currentPage = dialog;
     dialog->visible = 1;
+    MarkDirty(); // the new page's update pass (its title, its bar) follows
     DrawAll();
     return false;
 }
@@ -54,6 +56,7 @@ bool DrawAll() {
     for (std::size_t i = 0; i < g_topLevelDialogs.size(); ++i)
         if (g_topLevelDialogs[i]->visible) g_topLevelDialogs[i]->Draw();
     if (g_painter) g_painter->Present();
+    NoteFrame();
     return false;
 }
 

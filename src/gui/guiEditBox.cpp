@@ -1,6 +1,7 @@
 #include "gui/guiEditBox.h"
 
 #include "gui/guiPainter.h"
+#include "gui/guiRedraw.h"
 #include "platform/Os.h"
 #include "shell/CInstaller.h"
 
@@ -16,11 +17,15 @@ bool Accepted(int c) {
 } // namespace
 
 void guiEditBox::SetText(const char* value) {
+    std::string before = text;
+    int caretBefore = caret;
     if (value) {
         text = value;
         if (text.size() > kMaxLength) text.resize(kMaxLength);
     }
     caret = static_cast<int>(text.size());
+    // Only a change is drawn: a page may set the same text at every draw.
+    if (text != before || caret != caretBefore) MarkDirty();
 }
 
 int guiEditBox::DrawOrigin() const {
@@ -50,10 +55,12 @@ bool guiEditBox::Create() {
 bool guiEditBox::Update() {
     if (readOnly) return true;
     std::uint32_t now = os::TickCount();
-    if (now - blinkTime <= 500) return true;
-    // While a key is held the caret comes back on and stays on.
-    caretVisible = (!g_installer.keyDown && caretVisible) ? 0 : 1;
-    blinkTime = now;
+    if (now - blinkTime > 500) {
+        // While a key is held the caret comes back on and stays on.
+        caretVisible = (!g_installer.keyDown && caretVisible) ? 0 : 1;
+        blinkTime = now;
+    }
+    RequestPassAt(blinkTime + 501); // the next blink
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "gui/guiDialog.h"
 #include "gui/guiPainter.h"
+#include "gui/guiRedraw.h"
 #include "platform/Os.h"
 
 #include <mutex>
@@ -16,6 +17,7 @@ void SetDialogArea(const guiRect& area) {
 
 bool DeliverMouse(int code) {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    MarkDirty(); // a hover, a press, a drag: whatever the event changed is drawn at the next pass
     if (guiMsgBox* box = g_modalBox) return box->OnMouse(code);
     if (g_pageInputBlocked) return false;
     if (guiDialog* page = g_currentPage) return page->OnMouse(code);
@@ -24,6 +26,7 @@ bool DeliverMouse(int code) {
 
 bool DeliverKey(int code) {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    MarkDirty();
     if (guiMsgBox* box = g_modalBox) return box->OnKey(code);
     if (g_pageInputBlocked) return false;
     if (guiDialog* page = g_currentPage) return page->OnKey(code);

@@ -2,6 +2,7 @@
 
 #include "gui/guiButton.h"
 #include "gui/guiPainter.h"
+#include "gui/guiRedraw.h"
 #include "platform/Os.h"
 #include "shell/CStringTable.h"
 
@@ -95,10 +96,10 @@ bool WaitStep() {
         break;
     }
     if (g_active) {
-        UpdateAll();
-        DrawAll();
-        // About ten frames a second while a box waits, but a click is taken as it comes.
-        os::WaitForInput(100);
+        // Drawn when something changed. On the worker's thread no input wakes the wait (it arrives on
+        // the window's thread, which draws it): the answer is looked for every 50 ms.
+        std::uint32_t wait = RedrawIfDue();
+        os::WaitForInput(wait < 50 ? wait : 50);
     } else {
         os::Sleep(10); // minimised: keep waiting without drawing, and without spinning a core
     }
@@ -122,6 +123,7 @@ int guiMsgBox::Show(const char* text, const char* caption) {
         g_modalBox = this;
         DrawAll();
         SetTexts(text, caption);
+        MarkDirty();
     }
     while (result == 0)
         if (g_leaving || WaitStep()) result = NegativeResult();
@@ -129,6 +131,7 @@ int guiMsgBox::Show(const char* text, const char* caption) {
     visible = 0;
     g_modalBox = nullptr;
     g_boxThread = std::thread::id();
+    MarkDirty(); // the page again, without the box
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "gui/guiPainter.h"
 
 #include "gui/guiDialog.h"
+#include "gui/guiRedraw.h"
 
 #include <cstring>
 
@@ -107,6 +108,7 @@ int guiPainterGDI::Present() {
 bool StartGui(os::Window window) {
     g_painter = &g_painterGDI;
     g_painter->Init(window);
+    SetRedrawWindow(window);
     g_painter->SetClipRect(nullptr);
     // The list may grow while dialogs are created: walk it by index.
     for (std::size_t i = 0; i < g_topLevelDialogs.size(); ++i)

@@ -1,8 +1,10 @@
 #include "gui/guiStaticText.h"
 
 #include "gui/guiPainter.h"
+#include "gui/guiRedraw.h"
 
 void guiStaticText::SetText(const char* value) {
+    if (text != (value ? value : "")) MarkDirty();
     lines.clear();
     if (!value) {
         text.clear();

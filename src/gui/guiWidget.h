@@ -1,5 +1,5 @@
-// The widget tree: every control, dialog and page. No focus, no capture, no invalidation: the whole
-// tree is updated and drawn on every idle pass.
+// The widget tree: every control, dialog and page. No focus, no capture, no invalidation of parts: the
+// whole tree is updated and drawn on every pass, and a pass runs when something changed (guiRedraw.h).
 #pragma once
 
 #include "gui/guiImage.h"

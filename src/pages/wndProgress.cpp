@@ -2,6 +2,7 @@
 
 #include "engine/ConfirmCancel.h"
 #include "gui/guiProgress.h"
+#include "gui/guiRedraw.h"
 #include "pages/PageBuild.h"
 #include "platform/Os.h"
 #include "shell/CStringTable.h"
@@ -73,6 +74,7 @@ void wndProgress::UpdateTitle(bool updatePass) {
 
 void wndProgress::SetProgress(float fraction) {
     progress = fraction;
+    MarkDirty();
     // While the window is active its own thread sets the title on every update pass. Set from the
     // worker, the title waits for that thread once a block: under Wine that was a third of the copy's
     // time. The complete (plain) title is set here all the same: the quality page may replace this
@@ -83,6 +85,7 @@ void wndProgress::SetProgress(float fraction) {
 
 void wndProgress::ResetProgress() {
     progress = 0.0;
+    MarkDirty();
     {
         // Another page or language may have set the title since.
         std::lock_guard<std::mutex> hold(titleLock);

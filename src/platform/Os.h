@@ -247,6 +247,8 @@ Pump PumpMessage();
 void WaitForMessage(); // returns when a message is waiting
 // Sleeps up to ms, waking early when input for this thread's windows arrives.
 void WaitForInput(std::uint32_t ms);
+// Posts WM_NULL to the window from any thread: its thread's wait for input ends.
+void WakeWindow(Window window);
 bool TopWindowExists(const char* className, const char* title);
 Handle ClientDC(Window window); // GetDC; released with ReleaseWindowDC
 // Fills the rectangles (right and bottom exclusive) with one solid brush of the colour.

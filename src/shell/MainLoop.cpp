@@ -1,6 +1,7 @@
 // CInstaller::Run: the main loop.
 #include "engine/ConfirmCancel.h"
 #include "gui/guiDialog.h"
+#include "gui/guiRedraw.h"
 #include "platform/OsThreads.h"
 #include "shell/CInstaller.h"
 #include "shell/MainWindow.h"
@@ -36,9 +37,11 @@ bool CInstaller::Run() {
             os::WaitForMessage();
             continue;
         }
+        // Watched at every wake: no wait is longer than kLongestWaitMs.
         if (os::TopWindowExists(kEngineWindowClass, kEngineWindowTitle)) break;
-        UpdateAll();
-        DrawAll();
+        // Drawn only when something changed; otherwise the loop sleeps until a message or the next due
+        // time.
+        os::WaitForInput(RedrawIfDue());
     }
     LeaveWithoutCopy(*this);
     os::ComUninitialize();

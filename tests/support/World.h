@@ -5,6 +5,7 @@
 #include "gui/guiDialog.h"
 #include "gui/guiInput.h"
 #include "gui/guiPainter.h"
+#include "gui/guiRedraw.h"
 #include "platform/double/Double.h"
 #include "shell/CInstaller.h"
 #include "shell/CStringTable.h"
@@ -55,6 +56,7 @@ class World : public ::testing::Test {
         in.copyRunning = false;
         g_painter = nullptr;
         g_dialogArea = guiRect();
+        ResetRedraw();
         in.okBox.reset();
         in.yesNoBox.reset();
         in.windowActive = true;

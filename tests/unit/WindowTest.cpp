@@ -3,11 +3,16 @@
 #include "support/World.h"
 
 #include "gui/guiInput.h"
+#include "gui/guiRedraw.h"
+#include "platform/double/DoubleThreads.h"
 #include "shell/MainWindow.h"
 #include "shell/Registry.h"
 #include "support/CountingPage.h"
 
+#include <algorithm>
+#include <atomic>
 #include <future>
+#include <thread>
 
 namespace {
 
@@ -309,33 +314,77 @@ TEST_F(Startup, WindowFailures) {
 }
 
 namespace {
-// Opens the game's window after a few frames, as the game does once it starts.
-struct EngineAfter : CountingPage {
-    int after = 3;
-    bool Draw() override {
-        CountingPage::Draw();
-        if (frames == after) os::testdouble::Double().topWindows.push_back({"MKX_KERNEL", "Orelwick engine"});
+// A page that counts its frames and, like a widget under the pointer, takes mouse input.
+struct HoverPage : CountingPage {
+    int moves = 0;
+    bool OnMouse(int event) override {
+        if (event == kMouseMove) ++moves;
         return true;
     }
 };
 } // namespace
 
-TEST_F(Startup, TheLoopDrawsUntilTheEngineWindowExists) {
+TEST_F(Startup, TheIdleLoopDrawsNothingAndWatchesForTheEngineWindowAtEveryWake) {
     ASSERT_TRUE(g_installer.Init(nullptr));
-    EngineAfter page;
+    HoverPage page;
     AddTopLevelDialog(&page);
     ShowPage(&page);
-    page.frames = 0;
-    D().topWindows.push_back({"MKX_KERNEL", "Another title"});
+    int wakes = 0;
+    int framesAtHover = -1;
+    std::uint32_t longestWait = 0;
+    D().onInputWait = [&](os::testdouble::State& d, std::uint32_t ms) {
+        longestWait = std::max(longestWait, ms);
+        ++wakes;
+        if (wakes == 3) page.frames = 0; // the first frames of the new page are behind
+        if (wakes == 40) {
+            framesAtHover = page.frames;
+            os::testdouble::PostWindowMessage(os::kWmMouseMove, 0, os::testdouble::MousePoint(300, 200));
+        }
+        if (wakes == 80) d.topWindows.push_back({"MKX_KERNEL", "Orelwick engine"});
+    };
     EXPECT_TRUE(g_installer.Run());
-    EXPECT_EQ(page.frames, 3);
+    EXPECT_EQ(framesAtHover, 0) << "nothing changed: no frame in 37 waits";
+    EXPECT_EQ(page.moves, 1);
+    EXPECT_EQ(page.frames, 1) << "the hover drew one frame, then nothing again";
+    EXPECT_LE(longestWait, kLongestWaitMs);
+    EXPECT_EQ(D().windowSearches, 81) << "the engine window is looked for at every wake, and seen";
     EXPECT_EQ(D().comUninits, 1);
+}
+
+TEST_F(Startup, TheCaretBlinksTwiceASecondAndWorkerProgressIsDrawnAtMost30TimesASecond) {
+    ASSERT_TRUE(g_installer.Init(nullptr));
+    CInstaller& in = g_installer;
+    ShowPage(&in.wndOptions); // the folder's edit box blinks
+    std::uint32_t start = D().ticks;
+    std::uint32_t framesBefore = 0;
+    D().onInputWait = [&](os::testdouble::State& d, std::uint32_t) {
+        if (framesBefore != 0) {
+            // The worker reports progress during every wait, far more often than a frame is drawn.
+            std::thread([] { g_installer.wndProgress.SetProgress(0.5f); }).join();
+        }
+        if (d.ticks - start < 5000) return;
+        if (framesBefore == 0) {
+            framesBefore = FramesDrawn();
+            ShowPage(&in.wndProgress);
+            start = d.ticks;
+            return;
+        }
+        d.topWindows.push_back({"MKX_KERNEL", "Orelwick engine"});
+    };
+    EXPECT_TRUE(in.Run());
+    std::uint32_t progressFrames = FramesDrawn() - framesBefore;
+    // The options page: one frame a blink, 500 ms apart, over 5 s (and the page's first frames).
+    EXPECT_GE(framesBefore, 9u);
+    EXPECT_LE(framesBefore, 13u);
+    // The progress page over 5 s: changes all the time, drawn at most 30 times a second.
+    EXPECT_GE(progressFrames, 100u);
+    EXPECT_LE(progressFrames, 5u * 30u + 1u);
+    EXPECT_GT(D().wakes, 0) << "a change from the worker wakes the window's loop";
 }
 
 TEST_F(Startup, MinimisedTheLoopNeitherDrawsNorWatches) {
     ASSERT_TRUE(g_installer.Init(nullptr));
-    EngineAfter page;
-    page.after = 2;
+    HoverPage page;
     AddTopLevelDialog(&page);
     ShowPage(&page);
     page.frames = 0;
@@ -347,11 +396,15 @@ TEST_F(Startup, MinimisedTheLoopNeitherDrawsNorWatches) {
         searchesWhileMinimised = d.windowSearches;
         os::testdouble::PostWindowMessage(os::kWmActivate, os::kWaActive);
     };
+    D().onInputWait = [&](os::testdouble::State& d, std::uint32_t) {
+        d.topWindows.push_back({"MKX_KERNEL", "Orelwick engine"});
+    };
     EXPECT_TRUE(g_installer.Run());
     EXPECT_EQ(framesWhileMinimised, 0);
     EXPECT_EQ(searchesWhileMinimised, 0);
     EXPECT_EQ(D().waits, 1) << "minimised, the loop waits for the next message";
-    EXPECT_EQ(page.frames, 2) << "reactivated, it draws again until the engine window appears";
+    EXPECT_GE(page.frames, 1) << "reactivated, it draws again";
+    EXPECT_EQ(D().windowSearches, 2) << "and watches for the engine window again";
 }
 
 TEST_F(Startup, QuitEndsTheLoop) {
@@ -360,4 +413,26 @@ TEST_F(Startup, QuitEndsTheLoop) {
     os::testdouble::PostWindowMessage(os::kWmQuit);
     EXPECT_TRUE(g_installer.Run());
     EXPECT_TRUE(D().messages.empty());
+}
+
+TEST(Redraw, DrawsOnlyAChangeOrADueTimeAndNeverTwiceWithin34Ms) {
+    // Nothing changed, nothing due: the longest wait, or until the due time when that is sooner.
+    EXPECT_EQ(DecideRedraw(false, false, 0, 1000, 5000).draw, false);
+    EXPECT_EQ(DecideRedraw(false, false, 0, 1000, 5000).waitMs, kLongestWaitMs);
+    RedrawDecision soon = DecideRedraw(false, true, 5100, 1000, 5000);
+    EXPECT_FALSE(soon.draw);
+    EXPECT_EQ(soon.waitMs, 100u);
+    EXPECT_EQ(DecideRedraw(false, true, 9000, 1000, 5000).waitMs, kLongestWaitMs);
+    // A change, or a due time reached: drawn at once when the last frame is 34 ms old...
+    EXPECT_TRUE(DecideRedraw(true, false, 0, 4966, 5000).draw);
+    EXPECT_TRUE(DecideRedraw(false, true, 5000, 1000, 5000).draw);
+    EXPECT_TRUE(DecideRedraw(false, true, 4000, 1000, 5000).draw) << "a due time long passed";
+    // ...else after the rest of the 34 ms.
+    RedrawDecision held = DecideRedraw(true, false, 0, 4990, 5000);
+    EXPECT_FALSE(held.draw);
+    EXPECT_EQ(held.waitMs, 24u);
+    // Across the wrap of the tick count.
+    EXPECT_TRUE(DecideRedraw(true, false, 0, 0xFFFFFFF0u, 20).draw);
+    EXPECT_EQ(DecideRedraw(false, true, 10, 0, 0xFFFFFFF0u).waitMs, 26u);
+    EXPECT_TRUE(DecideRedraw(false, true, 0xFFFFFFF0u, 0xFFFFFF00u, 5).draw);
 }

@@ -156,6 +156,9 @@ struct State {
     // ones here (a wait with nothing queued afterwards ends the wait with WM_QUIT, so no test hangs).
     std::function<void(State&)> onWait;
     int waits = 0;
+    // Called on the window's thread after each wait for input (WaitForInput) with its length.
+    std::function<void(State&, std::uint32_t)> onInputWait;
+    int wakes = 0; // WakeWindow calls, from any thread (counted under the queue's lock)
     std::vector<std::pair<std::string, std::string>> topWindows; // class, title
     int windowSearches = 0;
     struct Fill {

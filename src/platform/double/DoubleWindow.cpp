@@ -57,8 +57,26 @@ Pump PumpMessage() {
 }
 
 void WaitForInput(std::uint32_t ms) {
-    // The double's input is scripted: waiting for it is a plain sleep.
-    Sleep(ms);
+    // The double's input is scripted: a test queues it (or wakes the window) while the thread waits. A
+    // message or a wake ends the wait after a millisecond, as it would end MsgWaitForMultipleObjects.
+    State& d = Double();
+    int wakesBefore = 0;
+    {
+        std::lock_guard<std::mutex> hold(g_queueLock);
+        wakesBefore = d.wakes;
+    }
+    if (d.onInputWait && std::this_thread::get_id() == g_windowThread) d.onInputWait(d, ms);
+    bool woken = false;
+    {
+        std::lock_guard<std::mutex> hold(g_queueLock);
+        woken = d.wakes != wakesBefore || !d.messages.empty();
+    }
+    Sleep(woken && ms > 1 ? 1 : ms);
+}
+
+void WakeWindow(Window) {
+    std::lock_guard<std::mutex> hold(g_queueLock);
+    ++Double().wakes;
 }
 
 void WaitForMessage() {

@@ -72,6 +72,10 @@ void WaitForInput(std::uint32_t ms) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
 }
 
+void WakeWindow(Window window) {
+    if (window) PostMessageA(static_cast<HWND>(window), WM_NULL, 0, 0);
+}
+
 bool TopWindowExists(const char* className, const char* title) {
     return FindWindowA(className, title) != nullptr;
 }
