@@ -51,10 +51,10 @@ declare -A floor=(
     [e2e-copy]=26       # (28)
     [e2e-discs]=19      # (20)
     [e2e-faults]=72     # (75; 74 when the notice's Alt+F4 ended the program)
-    [e2e-finish]=103    # (107)
+    [e2e-finish]=112    # (117)
     [e2e-signed]=8      # (9)
     [e2e-startup]=22    # (23)
-    [e2e-window]=24     # (25)
+    [e2e-window]=26     # (27)
 )
 # Bounds: a tier still running after this many seconds is ended and counts as failed. Each is several
 # times the tier's time on this 2-core machine; every ctest test has its own 300 s (CMakePresets.json),

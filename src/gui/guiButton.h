@@ -14,6 +14,10 @@ class guiButton : public guiWidget {
     bool OnMouse(int event) override;
     bool Create() override { return true; }
     bool Update() override;
+    // A button with an action is a row of the page's keyboard; a hover caption without one is not.
+    guiFocus FocusKind() const override {
+        return callbackIndex != kNoCallback ? guiFocus::Row : guiFocus::None;
+    }
 
     // The images are not owned.
     void SetHoverImage(guiImage* img) { hoverImage = img; }

@@ -15,6 +15,12 @@ bool guiCheckBox::OnMouse(int event) {
     return true;
 }
 
+bool guiCheckBox::OnKey(int code) {
+    if (code != kKeySpace) return false;
+    checked = !checked;
+    return true;
+}
+
 bool guiCheckBox::Create() {
     if (!tickImage) {
         tickImage = std::make_unique<guiImage>();

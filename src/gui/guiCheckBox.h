@@ -1,4 +1,5 @@
-// A check box: toggles on a left-button press and shows the tick shared by all check boxes.
+// A check box: toggles on a left-button press, or on Space while it has the focus, and shows the tick
+// shared by all check boxes.
 #pragma once
 
 #include "gui/guiImage.h"
@@ -12,6 +13,8 @@ class guiCheckBox : public guiWidget {
     bool OnMouse(int event) override;
     // Loads the shared tick "text_icon_on.tga" the first time any check box is created.
     bool Create() override;
+    bool OnKey(int code) override;
+    guiFocus FocusKind() const override { return guiFocus::Control; }
 
     std::uint8_t checked = 0;
 

@@ -71,7 +71,9 @@ bool guiEditBox::Draw() {
     int cx = font->TextWidth(text.c_str(), caret);
     int x0 = DrawOrigin();
     font->DrawText(x0, textRect.y, text.c_str());
-    if (!readOnly && caretVisible && caretImage)
+    // The caret shows where typing goes: not while a page's focus is elsewhere.
+    bool typedHere = !parent || parent->KeysReach(this);
+    if (!readOnly && typedHere && caretVisible && caretImage)
         g_painter->DrawImage(caretImage.get(), x0 + cx - font->spacing, textRect.y - 4, 1.0f);
     g_painter->SetClipRect(nullptr);
     return true;

@@ -28,6 +28,7 @@ class guiEditBox : public guiWidget {
     // Blinks the caret.
     bool Update() override;
     bool OnKey(int code) override;
+    guiFocus FocusKind() const override { return readOnly ? guiFocus::None : guiFocus::Control; }
 
     // Copies text (when given, cut to kMaxLength) and puts the caret at its end.
     void SetText(const char* value);

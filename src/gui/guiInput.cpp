@@ -40,6 +40,14 @@ bool DeliverMouseAt(int clientX, int clientY, int code) {
     return DeliverMouse(code);
 }
 
+bool DeliverWheelAt(int clientX, int clientY, int delta) {
+    std::lock_guard<std::recursive_mutex> hold(GuiLock());
+    if (g_modalBox || g_pageInputBlocked) return false;
+    if (guiDialog* page = g_currentPage)
+        return page->OnWheel(clientX - g_dialogArea.x, clientY - g_dialogArea.y, delta);
+    return false;
+}
+
 int MouseEventCode(std::uint32_t message) {
     switch (message) {
     case os::kWmMouseMove:
@@ -69,4 +77,25 @@ int MouseEventCode(std::uint32_t message) {
 
 bool IsDeliveredVirtualKey(std::uintptr_t key) {
     return key == 35 || key == 36 || key == 37 || key == 39 || key == 46;
+}
+
+int FocusKeyCode(std::uintptr_t virtualKey, bool shift) {
+    switch (virtualKey) {
+    case 9: // VK_TAB
+        return shift ? kKeyBackTab : kKeyTab;
+    case 33: // VK_PRIOR
+        return kKeyPageUp;
+    case 34: // VK_NEXT
+        return kKeyPageDown;
+    case 38: // VK_UP
+        return kKeyUp;
+    case 40: // VK_DOWN
+        return kKeyDown;
+    default:
+        return 0;
+    }
+}
+
+bool IsDeliveredCharacter(std::uintptr_t character) {
+    return character != 9;
 }

@@ -15,9 +15,17 @@ bool DeliverMouse(int code);
 bool DeliverKey(int code);
 // The pointer at client (x, y), then DeliverMouse (code), in one hold of the lock.
 bool DeliverMouseAt(int clientX, int clientY, int code);
+// The wheel turned with the pointer at client (x, y): delta in 120ths of a notch, positive away from the
+// user. For the current page only: an open box or a blocked page takes none. The pointer is not moved.
+bool DeliverWheelAt(int clientX, int clientY, int delta);
 
 // The toolkit's event code of a mouse message (2 to 11), or 0 for any other message.
 int MouseEventCode(std::uint32_t message);
 // The virtual keys delivered from WM_KEYDOWN: End, Home, Left, Right, Delete. They share the number
 // space of the characters of WM_CHAR.
 bool IsDeliveredVirtualKey(std::uintptr_t key);
+// The focus keys of WM_KEYDOWN as the toolkit's codes: Tab (kKeyBackTab with Shift), Up, Down, Page Up,
+// Page Down; 0 for any other key. Enter, Space and Esc come as WM_CHAR characters instead, once.
+int FocusKeyCode(std::uintptr_t virtualKey, bool shift);
+// The characters of WM_CHAR delivered: all but Tab, which WM_KEYDOWN has brought already (with Shift).
+bool IsDeliveredCharacter(std::uintptr_t character);

@@ -15,6 +15,17 @@ bool guiScrollbar::Draw() {
     return false;
 }
 
+void guiScrollbar::ScrollPixels(int pixels) {
+    if (contentHeight <= 0) return;
+    float p = position + static_cast<float>(pixels) / static_cast<float>(contentHeight);
+    // The drag's own limits: the thumb may end 1 % past the bar; a text shorter than the box stays put.
+    float last = 1.01f - (slider ? slider->thumbSize : pageSize);
+    if (p > last) p = last;
+    if (p < 0.0f) p = 0.0f;
+    position = p;
+    if (slider) slider->position = p;
+}
+
 bool guiScrollbar::Create() {
     slider = new guiSlider;
     AddChild(slider);

@@ -9,6 +9,9 @@ class guiScrollbar : public guiWidget {
     bool Draw() override;
     // Builds the slider over the whole bar with thumbSize = pageSize.
     bool Create() override;
+    // Moves the content by pixels (negative: up), kept within the range the slider's drag allows, the
+    // slider following.
+    void ScrollPixels(int pixels);
 
     float position = 0.0f; // the slider's position, refreshed after every slider event
     float pageSize = 0.0f; // visible part of the content, a fraction of the whole

@@ -92,6 +92,39 @@ bool guiTextBox::Draw() {
     return true;
 }
 
+bool guiTextBox::OnKey(int code) {
+    if (!scrollBar || !font) return false;
+    int line = font->lineHeight;
+    int page = textArea.h > 2 * line ? textArea.h - line : line;
+    switch (code) {
+    case kKeyUp:
+        scrollBar->ScrollPixels(-line);
+        return true;
+    case kKeyDown:
+        scrollBar->ScrollPixels(line);
+        return true;
+    case kKeyPageUp:
+        scrollBar->ScrollPixels(-page);
+        return true;
+    case kKeyPageDown:
+        scrollBar->ScrollPixels(page);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool guiTextBox::OnWheel(int, int, int delta) {
+    if (!scrollBar || !font) return false;
+    constexpr int kNotch = 120, kLinesPerNotch = 3;
+    wheelRest += delta;
+    int notches = wheelRest / kNotch;
+    wheelRest -= notches * kNotch;
+    // Away from the user is up the text.
+    scrollBar->ScrollPixels(-notches * kLinesPerNotch * font->lineHeight);
+    return true;
+}
+
 bool guiTextBox::OnMouse(int event) {
     guiWidget::OnMouse(event);
     return false;

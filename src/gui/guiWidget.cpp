@@ -67,6 +67,12 @@ bool guiWidget::OnKey(int code) {
     return false;
 }
 
+bool guiWidget::OnWheel(int x, int y, int delta) {
+    for (guiWidget* child : children)
+        if (child->visible && HitTest(child->rect, x, y) && child->OnWheel(x, y, delta)) return true;
+    return false;
+}
+
 void guiWidget::AddChild(guiWidget* child) {
     children.erase(std::remove(children.begin(), children.end(), child), children.end());
     children.push_back(child);
@@ -90,21 +96,39 @@ bool guiMouseTracker::OnMouse(int event) {
     return false;
 }
 
-bool guiMouseTracker::Draw() {
-    if (!HitTest(rect, g_mouseX, g_mouseY)) return false;
-    if (!hovered) return true;
-    if (!g_painter) return true;
-    g_painter->SetClipRect(&rect);
-    guiImage& img = hovered->image;
+namespace {
+
+// The item's image centred on its row, under the tracker's clip.
+void DrawHighlight(const guiRect& clip, guiWidget* item) {
+    if (!g_painter) return;
+    g_painter->SetClipRect(&clip);
+    guiImage& img = item->image;
     img.EnsureLoaded(); // its size places it; the blit below does not try a missing file again
-    if (!img.pixels) {
-        g_painter->SetClipRect(nullptr);
-        return true;
+    if (img.pixels) {
+        const guiRect& r = item->rect;
+        g_painter->DrawImage(&img, r.x + r.w / 2 - img.width / 2, r.y + r.h / 2 - img.height / 2, 1.0f);
     }
-    const guiRect& r = hovered->rect;
-    g_painter->DrawImage(&img, r.x + r.w / 2 - img.width / 2, r.y + r.h / 2 - img.height / 2, 1.0f);
     g_painter->SetClipRect(nullptr);
-    return true;
+}
+
+} // namespace
+
+guiWidget* guiMouseTracker::FocusedItem() const {
+    const guiWidget* focused = parent ? parent->FocusedChild() : nullptr;
+    if (!focused || focused->FocusKind() != guiFocus::Row) return nullptr;
+    int cx = focused->rect.x + focused->rect.w / 2, cy = focused->rect.y + focused->rect.h / 2;
+    for (guiWidget* item : items)
+        if (HitTest(item->rect, cx, cy)) return item;
+    return nullptr;
+}
+
+bool guiMouseTracker::Draw() {
+    bool over = HitTest(rect, g_mouseX, g_mouseY);
+    guiWidget* shown = over ? hovered : nullptr;
+    if (shown) DrawHighlight(rect, shown);
+    guiWidget* focusItem = FocusedItem();
+    if (focusItem && focusItem != shown) DrawHighlight(rect, focusItem);
+    return over;
 }
 
 bool guiMouseTracker::Create() {

@@ -1,5 +1,6 @@
-// The widget tree: every control, dialog and page. No focus, no capture, no invalidation of parts: the
-// whole tree is updated and drawn on every pass, and a pass runs when something changed (guiRedraw.h).
+// The widget tree: every control, dialog and page. No capture, no invalidation of parts: the whole
+// tree is updated and drawn on every pass, and a pass runs when something changed (guiRedraw.h). A
+// page's keyboard focus is kept by its dialog (guiDialog).
 #pragma once
 
 #include "gui/guiImage.h"
@@ -25,6 +26,23 @@ constexpr int kMiddleDouble = 11;
 
 constexpr std::uint16_t kNoCallback = 0xFFFF;
 
+// Characters of WM_CHAR that the keyboard focus acts on.
+constexpr int kKeyEnter = 13;
+constexpr int kKeyEscape = 27;
+constexpr int kKeySpace = 32;
+// Keys of WM_KEYDOWN that move the focus or scroll. They lie above the 8 bits of the characters, so that
+// a typed '(' (the number of Down) or '!' (Page Up) is never taken for them.
+constexpr int kKeyTab = 0x100 | 9;
+constexpr int kKeyBackTab = 0x200 | 9; // Shift+Tab
+constexpr int kKeyPageUp = 0x100 | 33;
+constexpr int kKeyPageDown = 0x100 | 34;
+constexpr int kKeyUp = 0x100 | 38;
+constexpr int kKeyDown = 0x100 | 40;
+
+// How the keyboard treats a widget: not at all, as a row that Enter and Space activate as a click does,
+// or as a control that takes keys itself (a check box, an edit box, a text view).
+enum class guiFocus : std::uint8_t { None, Row, Control };
+
 // The pointer in back-buffer coordinates; set before any mouse event is delivered.
 extern int g_mouseX;
 extern int g_mouseY;
@@ -43,6 +61,14 @@ class guiWidget {
     virtual bool Create();
     virtual bool Update();
     virtual bool OnKey(int code);
+    // The wheel at (x, y), delta in 120ths of a notch (positive away from the user): the first child
+    // under the point that scrolls takes it.
+    virtual bool OnWheel(int x, int y, int delta);
+    virtual guiFocus FocusKind() const { return guiFocus::None; }
+    // The child holding the keyboard focus, for dialogs that keep one.
+    virtual const guiWidget* FocusedChild() const { return nullptr; }
+    // Whether typed keys reach this child: always, unless the widget keeps a focus elsewhere.
+    virtual bool KeysReach(const guiWidget*) const { return true; }
 
     guiWidget(const guiWidget&) = delete;
     guiWidget& operator=(const guiWidget&) = delete;
@@ -62,10 +88,14 @@ class guiWidget {
     guiImage image;
 };
 
-// Paints the hover highlight (the hovered item's image) over whichever of its items the pointer is on.
+// Paints the hover highlight (the hovered item's image) over whichever of its items the pointer is on,
+// and the same highlight over the item of the row that has the parent's keyboard focus.
 class guiMouseTracker : public guiWidget {
   public:
     bool Draw() override;
+    // The item the focused row's centre falls on (so a page's second tracker of hover captions follows
+    // its rows too); null when the focus is on no row of this tracker.
+    guiWidget* FocusedItem() const;
     bool OnMouse(int event) override;
     bool Create() override;
     void AddItem(guiWidget* item) { items.push_back(item); }

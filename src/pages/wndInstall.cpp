@@ -23,6 +23,7 @@ bool wndInstall::Create() {
         AddRowTracker(*this, {0, 117, 560, 101}, {installButton, readmeButton, homepageButton, exitButton});
     label = AddLabel(*this, "text_install.tga", {0, 121, 560, 80});
     guiDialog::Create();
+    SetKeyboard(installButton, exitButton);
     return ok;
 }
 

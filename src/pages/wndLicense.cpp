@@ -32,5 +32,6 @@ bool wndLicense::Create() {
     selectRows = AddRowTracker(*this, {0, 326, 550, 40}, {acceptButton, declineButton});
     hoverRows = AddRowTracker(*this, {0, 326, 550, 40}, {acceptHover, declineHover});
     guiDialog::Create(); // the text box builds its scroll bar for the lines loaded
+    SetKeyboard(acceptButton, declineButton);
     return ok;
 }

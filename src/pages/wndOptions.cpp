@@ -59,6 +59,7 @@ bool wndOptions::Create() {
     AddRowTracker(*this, {0, 177, 550, 361}, {install, browse, back});
     AddLabel(*this, "text_options.tga", {0, 181, 560, 80});
     guiDialog::Create();
+    SetKeyboard(install, back);
     return ok;
 }
 

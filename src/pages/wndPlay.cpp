@@ -26,5 +26,6 @@ bool wndPlay::Create() {
                          {playButton, readmeButton, homepageButton, uninstallButton, exitButton});
     guiDialog::Create();
     label = AddLabel(*this, "text_play.tga", {0, 121, 560, 100});
+    SetKeyboard(playButton, exitButton);
     return ok;
 }

@@ -44,6 +44,7 @@ bool wndProgress::Create() {
     guiButton* hover = AddSelectButton(*this, "text_progress_cancel_over.tga", {0, 347, 550, 20}, nullptr);
     AddRowTracker(*this, {0, 347, 550, 20}, {cancel});
     AddRowTracker(*this, {0, 347, 550, 20}, {hover});
+    SetKeyboard(nullptr, cancel); // no affirmative row: Enter acts only on Cancel itself
     return ok;
 }
 

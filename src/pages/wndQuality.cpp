@@ -54,6 +54,7 @@ bool wndQuality::Create() {
     rows = AddRowTracker(*this, {0, 177, 550, 20}, {okButton});
     label = AddLabel(*this, "text_quality.tga", {0, 181, 550, 20});
     guiDialog::Create();
+    SetKeyboard(okButton, nullptr); // no way back: the game is in place
     return ok;
 }
 

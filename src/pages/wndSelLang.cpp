@@ -36,5 +36,6 @@ bool wndSelLang::Create() {
                          {languageButtons[0], languageButtons[1], languageButtons[2], languageButtons[3],
                           languageButtons[4], exitButton});
     guiDialog::Create();
+    SetKeyboard(nullptr, exitButton); // no control, so nothing for Enter to fall back on
     return ok;
 }

@@ -136,6 +136,7 @@ std::string LastErrorText();      // FormatMessage from the system table; "" whe
 // ---- pointer ----
 bool LeftButtonHeld(); // GetKeyState(VK_LBUTTON) has its high bit set
 void SetIBeamCursor(); // SetCursor(LoadCursor(nullptr, IDC_IBEAM))
+bool ShiftHeld();      // GetKeyState(VK_SHIFT) has its high bit set
 
 // ---- processes ----
 Handle StartProgram(const char* commandLine, int showCommand); // process handle, 0 on failure
@@ -213,6 +214,8 @@ constexpr std::uint32_t kWmRButtonDblClk = 0x0206;
 constexpr std::uint32_t kWmMButtonDown = 0x0207;
 constexpr std::uint32_t kWmMButtonUp = 0x0208;
 constexpr std::uint32_t kWmMButtonDblClk = 0x0209;
+constexpr std::uint32_t kWmMouseWheel = 0x020A;
+constexpr int kWheelDelta = 120; // one notch
 constexpr std::uintptr_t kSizeMinimized = 1;
 constexpr std::uintptr_t kSizeMaxHide = 4;
 constexpr std::uintptr_t kWaActive = 1;
@@ -275,6 +278,8 @@ struct BitmapInfo {
     std::uint8_t colors[4] = {};
 };
 Rect ClientRect(Window window);
+// A point in screen coordinates into the window's client coordinates (ScreenToClient).
+void ScreenToClientPoint(Window window, int* x, int* y);
 Handle WindowDC(Window window); // GetWindowDC
 void ReleaseWindowDC(Window window, Handle dc);
 void ScreenSize(Handle dc, int* width, int* height); // HORZRES, VERTRES

@@ -90,7 +90,10 @@ std::intptr_t HandleWindowMessage(CInstaller& in, os::Window window, std::uint32
         return 1;
     case os::kWmKeyDown: {
         std::lock_guard<std::recursive_mutex> hold(GuiLock());
-        if (IsDeliveredVirtualKey(wParam)) DeliverKey(static_cast<int>(wParam));
+        if (IsDeliveredVirtualKey(wParam))
+            DeliverKey(static_cast<int>(wParam));
+        else if (int code = FocusKeyCode(wParam, os::ShiftHeld()))
+            DeliverKey(code);
         in.keyDown = true;
         break;
     }
@@ -100,8 +103,15 @@ std::intptr_t HandleWindowMessage(CInstaller& in, os::Window window, std::uint32
         break;
     }
     case os::kWmChar:
-        DeliverKey(static_cast<int>(wParam));
+        if (IsDeliveredCharacter(wParam)) DeliverKey(static_cast<int>(wParam));
         break;
+    case os::kWmMouseWheel: {
+        // Screen coordinates, unlike the other mouse messages.
+        int x = static_cast<std::int16_t>(LowWord(lParam)), y = static_cast<std::int16_t>(HighWord(lParam));
+        os::ScreenToClientPoint(window, &x, &y);
+        DeliverWheelAt(x, y, static_cast<std::int16_t>(HighWord(static_cast<std::intptr_t>(wParam))));
+        return 0;
+    }
     default:
         if (int code = MouseEventCode(message)) DeliverMouseAt(LowWord(lParam), HighWord(lParam), code);
         break;

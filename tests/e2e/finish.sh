@@ -245,4 +245,16 @@ wait_window
 expect_true "the next start offers a fresh installation" wait_page 17-welcome-again back_install.tga
 wine_stop
 
+echo "the whole installation by keyboard"
+wine_prefix "$work/template" "$work/finish-keys"
+own_profile
+wine_drive d "$disc1" cdrom
+walk_log=$work/finish-keys.log
+WINEDEBUG=-all,+debugstr timeout 900 "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
+walk_install_keys expect_true
+expect_true "comes back up on the maintenance page" wait_page k10-maintenance back_play.tga
+expect_eq "the low preset" "$(cmp -s "$WINEPREFIX/drive_c/Program Files/Orelwick/Brightvale/settings.cfg" \
+    "$top/sample/presets/low/settings.cfg" && echo low)" "low"
+wine_stop
+
 summary e2e-finish

@@ -112,10 +112,11 @@ expect_eq "above it too" "$(pixel welcome 600 100)" "srgb(17,42,51)"
 expect_eq "and right of it" "$(pixel welcome 1000 300)" "srgb(17,42,51)"
 
 echo "hovering a row"
-xdotool mousemove $((X0 + 100)) $((Y0 + 125))
+# The README row: Install, the first row, shows the keyboard's focus already.
+xdotool mousemove $((X0 + 100)) $((Y0 + 145))
 shot hover 1
-band=$(mae "$(crop hover 540 19 $((X0 + 10)) $((Y0 + 118)))" "$(crop welcome 540 19 $((X0 + 10)) $((Y0 + 118)))")
-expect_true "the Install row shows its highlight (change $band)" above "$band" 0.02
+band=$(mae "$(crop hover 540 19 $((X0 + 10)) $((Y0 + 138)))" "$(crop welcome 540 19 $((X0 + 10)) $((Y0 + 138)))")
+expect_true "the README row shows its highlight (change $band)" above "$band" 0.02
 rest=$(mae "$(crop hover 550 100 $X0 $((Y0 + 240)))" "$(crop welcome 550 100 $X0 $((Y0 + 240)))")
 expect_true "the rest of the page is unchanged" below "$rest" 0.001
 
@@ -149,6 +150,18 @@ xdotool mousemove 5 5
 shot again 1.5
 t=$(mae "$(crop again 470 180 $((X0 + 30)) $((Y0 + 115)))" "$(crop scrolled 470 180 $((X0 + 30)) $((Y0 + 115)))")
 expect_true "Install again shows the licence where it was left ($t)" below "$t" 0.001
+# The wheel over the text (buttons 4 and 5 are its notches away from and towards the user).
+xdotool mousemove $((X0 + 200)) $((Y0 + 200)) click --repeat 5 --delay 50 5
+xdotool mousemove 5 5
+shot wheeled 1
+t=$(mae "$(crop wheeled 470 180 $((X0 + 30)) $((Y0 + 115)))" "$(crop again 470 180 $((X0 + 30)) $((Y0 + 115)))")
+expect_true "the wheel towards the user scrolls the licence (change $t)" above "$t" 0.005
+xdotool mousemove $((X0 + 200)) $((Y0 + 200)) click --repeat 5 --delay 50 4
+xdotool mousemove 5 5
+shot unwheeled 1
+# The sample licence is short: the notches down reach its end, and as many up go past where it was.
+t=$(mae "$(crop unwheeled 470 180 $((X0 + 30)) $((Y0 + 115)))" "$(crop wheeled 470 180 $((X0 + 30)) $((Y0 + 115)))")
+expect_true "the wheel away from the user scrolls it back up (change $t)" above "$t" 0.005
 click 100 350
 
 echo "Exit"

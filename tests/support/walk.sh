@@ -193,6 +193,37 @@ walk_install() {
     $check "the progress page" on_page 5-progress back_progress.tga
     walk_from_copy "$check"
 }
+# enter [SECONDS]: Enter on the installer's window, then a pause (1 s)
+enter() {
+    xdotool windowfocus "$(window)" 2>/dev/null
+    xdotool key Return
+    sleep "${1:-1}"
+}
+# walk_install_keys CHECK: walk_install with Enter alone (the rows the pages start on, the boxes' default
+# answers), but for the low preset, which the mouse picks: Enter on its box is OK.
+walk_install_keys() {
+    local check=$1
+    wait_window
+    $check "the welcome page" on_page k1-welcome back_install.tga
+    enter 2
+    $check "the licence page, by Enter" on_page k2-licence back_license.tga
+    enter 2
+    $check "the options page, by Enter" on_page k3-options back_options.tga
+    enter 0.5
+    $check "the virus-scanner notice, by Enter" message_seen "$(text_of ANTIVIR_WARNING)"
+    sleep 1
+    enter 1.5
+    $check "the progress page, the notice answered by Enter" on_page k5-progress back_progress.tga
+    $check "the question for disc 2" message_seen "$(text_of INSERT_DISK)" && sleep 1
+    disc "$disc2"
+    enter 0.5
+    $check "the quality page, the question answered by Enter" wait_page k7-quality back_quality.tga
+    disc "$disc1"
+    click 248 285 0.5
+    enter 0.5
+    $check "the additional program's question, OK by Enter" message_seen "$(text_of CONFIRM_ADD_INSTALL_0)" && sleep 1
+    enter 2
+}
 # walk_from_copy CHECK: from the copy of disc 1 on, as walk_install goes on
 walk_from_copy() {
     local check=$1

@@ -29,6 +29,7 @@ TEST_F(OptionsPage, BoxesStartFromTheInstallerAndTheTable) {
 }
 
 TEST_F(OptionsPage, TypingChangesTheFolderAtOnceAndClearingClearsIt) {
+    ASSERT_TRUE(page.Focus(page.folderBox)); // as a click on it, or Shift+Tab from Install, gives it
     page.OnKey(kKeyBackspace);
     EXPECT_EQ(g_installer.gameDir, "C:\\Games\\Brightval");
     page.OnKey('X');

@@ -91,31 +91,37 @@ TEST_F(Window, MouseMessagesAndTheirCodes) {
                                                 "p mouse 10 at 0,0", "p mouse 7 at 0,0", "p mouse 8 at 0,0",
                                                 "p mouse 11 at 0,0"}));
     g_seen.clear();
-    Send(0x020A /* WM_MOUSEWHEEL */, 0x00780000, os::testdouble::MousePoint(10, 10));
-    EXPECT_TRUE(g_seen.empty()) << "the wheel is not handled";
+    Send(os::kWmMouseWheel, 0x00780000, os::testdouble::MousePoint(10, 10));
+    EXPECT_TRUE(g_seen.empty()) << "the wheel is no click or move";
     Send(os::kWmMouseMove, 0, os::testdouble::MousePoint(1000, 700));
     EXPECT_EQ(g_seen.back(), "p mouse 2 at 763,536");
     g_currentPage = nullptr;
 }
 
-TEST_F(Window, OnlyFiveVirtualKeysAndEveryCharacterAreDelivered) {
+TEST_F(Window, TheEditKeysTheFocusKeysAndEveryCharacterButTabAreDelivered) {
     InputProbe page("p");
     g_currentPage = &page;
-    for (std::uintptr_t key : {35, 36, 37, 38, 39, 40, 46, 112, 13})
+    for (std::uintptr_t key : {35, 36, 37, 38, 39, 40, 46, 112, 13, 9, 33, 34})
         Send(os::kWmKeyDown, key);
-    EXPECT_EQ(g_seen, (std::vector<std::string>{"p key 35", "p key 36", "p key 37", "p key 39", "p key 46"}))
-        << "Up, Down, F1 and Enter as a key are not delivered";
+    D().shiftHeld = true;
+    Send(os::kWmKeyDown, 9);
+    D().shiftHeld = false;
+    EXPECT_EQ(g_seen, (std::vector<std::string>{"p key 35", "p key 36", "p key 37", "p key 294", "p key 39",
+                                                "p key 296", "p key 46", "p key 265", "p key 289", "p key 290",
+                                                "p key 521"}))
+        << "F1 and Enter as a key are not delivered; Up, Down, Tab, Page Up, Page Down and Shift+Tab are, "
+           "apart from the characters";
     EXPECT_TRUE(g_installer.keyDown);
     Send(os::kWmKeyUp, 40);
     EXPECT_FALSE(g_installer.keyDown);
     Send(os::kWmKeyDown, 112);
     EXPECT_TRUE(g_installer.keyDown) << "any key held counts";
     g_seen.clear();
-    for (int c : std::initializer_list<int>{'#', '$', '%', '\'', '.', 8, 13, 27})
+    for (int c : std::initializer_list<int>{'#', '$', '%', '\'', '.', 8, 13, 27, 9, 32})
         Send(os::kWmChar, static_cast<std::uintptr_t>(c));
     EXPECT_EQ(g_seen, (std::vector<std::string>{"p key 35", "p key 36", "p key 37", "p key 39", "p key 46",
-                                                "p key 8", "p key 13", "p key 27"}))
-        << "characters share the number space of the virtual keys";
+                                                "p key 8", "p key 13", "p key 27", "p key 32"}))
+        << "characters share the number space of the edit keys; Tab came as its key already";
     g_currentPage = nullptr;
 }
 

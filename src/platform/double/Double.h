@@ -63,6 +63,7 @@ struct State {
     std::array<bool, 256> leadBytes{};
     // pointer: the left button's state as GetKeyState reports it, and I-beam cursor requests
     bool leftButtonHeld = false;
+    bool shiftHeld = false;
     int ibeamCursorSets = 0;
     int fileOpens = 0;   // every OpenFile, whether it succeeds or not
     int diskFlushes = 0; // FlushToDisk calls that reached an open file

@@ -11,6 +11,13 @@ Rect ClientRect(Window) {
     return Double().clientRect;
 }
 
+// The window's client area starts where it was placed (a popup has no frame).
+void ScreenToClientPoint(Window, int* x, int* y) {
+    if (Double().windows.empty()) return;
+    *x -= Double().windows.back().place.left;
+    *y -= Double().windows.back().place.top;
+}
+
 Handle WindowDC(Window) {
     ++Double().openDCs;
     return 1;

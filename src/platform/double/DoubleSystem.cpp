@@ -78,6 +78,9 @@ void Sleep(std::uint32_t ms) {
 bool LeftButtonHeld() {
     return Double().leftButtonHeld;
 }
+bool ShiftHeld() {
+    return Double().shiftHeld;
+}
 void SetIBeamCursor() {
     ++Double().ibeamCursorSets;
 }

@@ -9,6 +9,14 @@ Rect ClientRect(Window window) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
+void ScreenToClientPoint(Window window, int* x, int* y) {
+    POINT p = {*x, *y};
+    if (window && ScreenToClient(static_cast<HWND>(window), &p)) {
+        *x = p.x;
+        *y = p.y;
+    }
+}
+
 Handle WindowDC(Window window) {
     return reinterpret_cast<Handle>(GetWindowDC(static_cast<HWND>(window)));
 }

@@ -66,6 +66,9 @@ void Sleep(std::uint32_t ms) {
 bool LeftButtonHeld() {
     return (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
 }
+bool ShiftHeld() {
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+}
 void SetIBeamCursor() {
     SetCursor(LoadCursor(nullptr, IDC_IBEAM));
 }
