@@ -85,5 +85,8 @@ class Reader {
 };
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length);
+// The same CRC by carry-less multiplication where the processor has it, else by zlib's tables: the
+// Windows builds' CRC (natively libdeflate's).
+std::uint32_t FoldingCrc32(std::uint32_t crc, const void* data, std::size_t length);
 
 } // namespace rar

@@ -9,6 +9,7 @@
 #include "engine/ExtractorApi.h"
 
 #include <cstring>
+#include <zlib.h>
 #include <dlfcn.h>
 #include <memory>
 
@@ -147,6 +148,29 @@ TEST(StandInReader, DataThatCanNoLongerBeReadIsAReadError) {
                   kERead)
             << size;
     }
+}
+
+// The Windows builds' CRC against zlib's tables: lengths at the edges of its lanes and blocks, every
+// alignment, other starts than zero, pieces chained, and a long run.
+TEST(StandInReader, TheFoldingCrcIsTheTablesCrc) {
+    std::vector<std::uint8_t> bytes((std::size_t(1) << 20) + 300);
+    std::uint32_t seed = 12345;
+    for (auto& b : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(seed >> 24);
+    }
+    auto tables = [&](std::uint32_t start, std::size_t offset, std::size_t length) {
+        return static_cast<std::uint32_t>(crc32(start, bytes.data() + offset, static_cast<uInt>(length)));
+    };
+    for (std::size_t offset = 0; offset < 16; ++offset)
+        for (std::size_t length : {0, 1, 15, 63, 64, 255, 256, 257, 271, 319, 320, 1000, 4109})
+            for (std::uint32_t start : {0u, 0xFFFFFFFFu, 0x1234ABCDu})
+                ASSERT_EQ(rar::FoldingCrc32(start, bytes.data() + offset, length), tables(start, offset, length))
+                    << "offset " << offset << ", length " << length << ", start " << start;
+    std::uint32_t first = rar::FoldingCrc32(0, bytes.data() + 3, 70000);
+    EXPECT_EQ(rar::FoldingCrc32(first, bytes.data() + 70003, bytes.size() - 70003),
+              tables(0, 3, bytes.size() - 3));
+    EXPECT_EQ(rar::FoldingCrc32(0, bytes.data(), bytes.size()), rar::Crc32(0, bytes.data(), bytes.size()));
 }
 
 TEST_F(StandInLibrary, ExportsTheDocumentedEntryPoints) {
