@@ -54,6 +54,7 @@ constexpr std::size_t kMaxStoredName = 4 * kMaxName;
 constexpr std::size_t kBlock = 1 << 20; // data is written and reported in blocks of at most 1 MiB
 
 class CrcHelper;
+class ReadAhead;
 
 class Reader {
   public:
@@ -78,9 +79,11 @@ class Reader {
     std::uint64_t pos = 0;
     bool encryptedHeaders = false;
     bool done = false;
-    // The data CRC of large members is computed on a second thread while the blocks are written,
-    // from a ring of buffers that lives as long as the reader.
+    // The data CRC of large mapped members is computed on a second thread while the blocks are
+    // written; large members that are read are read ahead, and checked, on a second thread, into a
+    // ring of buffers that lives as long as the reader.
     std::unique_ptr<CrcHelper> helper;
+    std::unique_ptr<ReadAhead> ahead;
     std::vector<std::uint8_t> ring;
 };
 
