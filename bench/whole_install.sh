@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The whole installation under Wine against what a publisher would use instead: the sample game padded
-# to 256 MiB with incompressible data, on one disc made by mkdisc, installed by setup.exe (from the
-# Install click on the options page to the quality page on screen), by an NSIS installer of the same
-# files (uncompressed, amd64 stub, silent) and by xcopy, all three in the same fresh prefix each round,
-# best of 3. Also the time from starting D:\setup.exe to the welcome page's first frame on screen, and
+# The whole installation under Wine against what a publisher would use instead and against the limit:
+# the sample game padded to 256 MiB with incompressible data, on one disc made by mkdisc, installed by
+# setup.exe (from the Install click on the options page to the quality page on screen), by an NSIS
+# installer of the same files (uncompressed, amd64 stub, silent) and by xcopy, all in the same fresh
+# prefix each round, and copied by a native `cp -r` into the same file system, best of 3. Also the time from starting D:\setup.exe to the welcome page's first frame on screen, and
 # the frames per second of the idle welcome page (counted from Wine's trace of the presenting call).
 #
 # Run it on its own, as root, after scripts/setup-machine.sh, under the heavy-work lock (timings taken
@@ -13,22 +13,38 @@
 # prefixes: never the tests' build/sample, build/discs or build/wine) and takes about two minutes
 # once the builds are up to date. BV_BENCH_ROUNDS sets the number of rounds (3); BV_BENCH_KEEP=1 keeps
 # the payload, its disc and the NSIS installer (about 800 MiB) in build/bench afterwards.
+# The pages and the notice are recognised as bench/recognise.sh says (tests/e2e/window.sh checks it on
+# screenshots). A run that fails names the round and the step, and still prints the rounds before it.
+# BV_BENCH_PERF=1 profiles setup.exe's copy (the OK click to the quality page) of each round with a
+# system-wide `perf record` into build/bench/perf-ROUND.data (`perf report -i FILE --sort comm,dso`);
+# BV_BENCH_SETUP_DEBUG sets the WINEDEBUG of the timed setup.exe (-all), e.g. +timestamp,+file for a
+# timeline of its file calls in build/bench/setup.log.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tests/support/wine.sh"
+. "$top/bench/recognise.sh"
 bench=$top/build/bench
 rounds=${BV_BENCH_ROUNDS:-3}
 mib=$((1 << 20))
 payload_bytes=$((256 * mib))
-X0=237
-Y0=164
+X0=$REC_X0
+Y0=$REC_Y0
 OK_X=281
 OK_Y=327
+round=0
+step="preparing"
 
+# die MESSAGE: names the round and the step that failed, with a screenshot, and prints the figures of
+# the rounds that completed (from the script itself, not from a subshell of it)
 die() {
-    echo "whole_install: $*" >&2
+    if [ "$round" -gt 0 ]; then
+        echo "whole_install: round $round, $step: $*" >&2
+    else
+        echo "whole_install: $step: $*" >&2
+    fi
     [ -n "${DISPLAY:-}" ] && import -window root "$bench/failure.png" 2>/dev/null &&
         echo "whole_install: the screen at that moment: $bench/failure.png" >&2
+    [ "$BASHPID" = $$ ] && [ "$round" -gt 1 ] && figures $((round - 1))
     exit 1
 }
 # now: the clock of xwatch and of Wine's +timestamp trace, in seconds
@@ -105,13 +121,7 @@ EOF
 (cd "$payload" && makensis -V2 bench.nsi) >"$bench/makensis.log" 2>&1 || { cat "$bench/makensis.log"; die "makensis failed"; }
 rm "$payload/bench.nsi"
 
-# The pages' subtitles (below the game's name, which all pages but the welcome page share), as the
-# skins show them: the screen shows a page when its band is within a mean difference of 2 of the
-# skin's (it is 0 when shown; the pages' bands differ from each other by 12 or more).
-skins=$sample/media/Media
-for page in install license options quality; do
-    convert "$skins/back_$page.tga" -auto-orient -crop 200x20+200+80 +repage -depth 8 "rgb:$bench/band-$page.rgb"
-done
+rec_prepare "$sample/media/Media" "$bench/recognise" "$xwatch" || die "cannot take the references from the skins"
 
 # --- Wine ----------------------------------------------------------------------------------------
 wine_template "$bench/template"
@@ -128,16 +138,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# band PAGE TIMEOUT INTERVAL_MS: waits until the wizard shows the page's subtitle; prints the time
-band() {
-    local out
-    out=$("$xwatch" match $((X0 + 200)) $((Y0 + 80)) 200 20 "$bench/band-$1.rgb" 2 "$2" "$3") || return 1
-    echo "${out%% *}"
-}
-click_at() { xdotool mousemove $((X0 + $1)) $((Y0 + $2)) click 1; }
-# sizes DIR / sums DIR: what an installation left, to compare with the payload
-sizes() { (cd "$1" && find . -type f -printf '%P %s\n' | sort); }
-sums() { (cd "$1" && find . -type f -exec md5sum {} + | sort -k2); }
+# band NAME TIMEOUT INTERVAL_MS: waits until the wizard shows the page or the notice; prints the time
+band() { rec_wait "$@"; }
+# click_at X Y: a click in the wizard, the pointer parked afterwards
+click_at() { xdotool mousemove $((X0 + $1)) $((Y0 + $2)) click 1 && rec_park; }
+# sizes DIR / sums DIR: what an installation left, to compare with the payload; the installer's own
+# journal and kept files (~setup-*) are not the payload's
+sizes() { (cd "$1" && find . -type f ! -path './~setup-*' -printf '%P %s\n' | sort); }
+sums() { (cd "$1" && find . -type f ! -path './~setup-*' -exec md5sum {} + | sort -k2); }
 # check_target NAME DIR ROUND: the installation left exactly the payload
 check_target() {
     if [ "$3" = 1 ]; then
@@ -171,8 +179,54 @@ first_frame() {
     echo "$t0 $seen"
 }
 
-declare -a T_SETUP T_SETUP_RAW T_NSIS T_XCOPY T_FIRST T_FIRST_TRACE T_FPS T_NOTICE
+declare -a T_SETUP T_SETUP_RAW T_COPY T_NSIS T_XCOPY T_CP T_FIRST T_FIRST_TRACE T_FPS T_NOTICE
+# figures N: the best and the spread of the first N rounds, and the ratios
+figures() {
+    local n=$1 r
+    # vals NAME: the first n values of the array NAME
+    vals() { local -n a=$1; for r in $(seq "$n"); do echo "${a[r]}"; done; }
+    # stats NAME: "best spread" (best the least)
+    stats() { vals "$1" | sort -g | awk 'NR == 1 { b = $1 } { w = $1 } END { printf "%.3f %.3f", b, w - b }'; }
+    ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+    verdict() { awk -v v="$1" -v g="$2" -v op="$3" 'BEGIN { ok = op == "<" ? v < g : v <= g; print ok ? "met" : "NOT met" }'; }
+    local setup setup_spread nsis nsis_spread xcopy xcopy_spread cp cp_spread copy copy_spread first first_spread
+    local first_trace first_trace_spread setup_raw setup_raw_spread notice fps_best fps_spread
+    read -r setup setup_spread < <(stats T_SETUP)
+    read -r copy copy_spread < <(stats T_COPY)
+    read -r nsis nsis_spread < <(stats T_NSIS)
+    read -r xcopy xcopy_spread < <(stats T_XCOPY)
+    read -r cp cp_spread < <(stats T_CP)
+    read -r first first_spread < <(stats T_FIRST)
+    read -r first_trace first_trace_spread < <(stats T_FIRST_TRACE)
+    read -r setup_raw setup_raw_spread < <(stats T_SETUP_RAW)
+    notice=$(vals T_NOTICE | sort -g | tail -1)
+    fps_best=$(vals T_FPS | sort -g | tail -1)
+    fps_spread=$(vals T_FPS | sort -g | awk 'NR == 1 { b = $1 } { w = $1 } END { print w - b }')
+    local setup_vs_nsis setup_vs_xcopy setup_vs_cp
+    # The copy against the others: what the player waits for once the notice is answered.
+    setup_vs_nsis=$(ratio "$copy" "$nsis")
+    setup_vs_xcopy=$(ratio "$copy" "$xcopy")
+    setup_vs_cp=$(ratio "$copy" "$cp")
+
+    echo
+    [ "$n" -lt "$rounds" ] && echo "(the $n of $rounds rounds that completed)"
+    echo "payload: $payload_bytes bytes in $files files ($pad of them random), one disc; best of $n rounds, spread = max - min"
+    echo "setup: $setup s (spread $setup_spread): the click on Install on the options page to the notice on screen (polled every 2 ms), plus the click on its OK to the quality page's subtitle on screen (polled every 5 ms)"
+    echo "setup_copy: $copy s (spread $copy_spread): of it, the click on the notice's OK to the quality page's subtitle on screen: the copy, with the pages before and after it (the ratios below are of this)"
+    echo "setup_with_notice: $setup_raw s (spread $setup_raw_spread): the click on Install to the quality page, the notice answered at most $notice s after it showed"
+    echo "nsis: $nsis s (spread $nsis_spread): wine64 P:\\installer.exe /S /D=C:\\Games\\NSIS, start to end of the process"
+    echo "xcopy: $xcopy s (spread $xcopy_spread): wine64 xcopy /E /I /Q /Y P:\\game C:\\Games\\Xcopy, start to end of the process"
+    echo "cp: $cp s (spread $cp_spread): native cp -r of the payload into the prefix's C: drive (the same file system), start to end of the process: the limit"
+    echo "setup_vs_nsis: $setup_vs_nsis (goal at most 1.0: $(verdict "$setup_vs_nsis" 1.0 "<="))"
+    echo "setup_vs_xcopy: $setup_vs_xcopy (goal below 1.0: $(verdict "$setup_vs_xcopy" 1.0 "<"))"
+    echo "setup_vs_cp: $setup_vs_cp (goal at most 2.0: $(verdict "$setup_vs_cp" 2.0 "<="))"
+    echo "first_frame: $first s (spread $first_spread): from starting D:\\setup.exe (it relaunches itself from the temporary folder) to the welcome page's subtitle on screen, polled every 2 ms (goal at most 1 s: $(verdict "$first" 1.0 "<="))"
+    echo "first_frame_call: $first_trace s (spread $first_trace_spread): to its first StretchDIBits of the wizard in Wine's +timestamp trace (1 ms steps); the first window of the prefix, so Wine starts its desktop process in this time too"
+    echo "idle_fps: $fps_best frames/s (spread $fps_spread): StretchDIBits of the wizard in Wine's +bitmap trace over 5 s of the idle welcome page"
+}
 for r in $(seq "$rounds"); do
+    round=$r
+    step="making the round's prefix"
     wine_prefix "$bench/template" "$bench/prefix"
     wine_drive d "$disc1" cdrom
     wine_drive p "$payload" hd
@@ -189,6 +243,7 @@ for r in $(seq "$rounds"); do
 
     # The welcome page traced: Wine's +bitmap channel prints one StretchDIBits line for the wizard per
     # presented frame (and one for each of the three logos below it).
+    step="the traced welcome page"
     read -r t0 seen < <(first_frame "$bench/trace.log" "-all,+timestamp,+bitmap")
     [ -n "${seen:-}" ] || die "the welcome page did not come up"
     sleep 7
@@ -201,63 +256,84 @@ for r in $(seq "$rounds"); do
         END { printf "%.0f", n / 5 }' "$bench/trace.log")
 
     # xcopy of the unpacked payload from P: into the prefix.
+    step="xcopy"
     settle "$game"
     t0=$(now)
     "$BV_WINE" xcopy /E /I /Q /Y 'P:\game' 'C:\Games\Xcopy' >"$bench/xcopy.log" 2>&1 || die "xcopy failed"
     t1=$(now)
-    T_XCOPY[r]=$(sub "$t1" "$t0")
+    t_xcopy=$(sub "$t1" "$t0")
     check_target xcopy "$c/Games/Xcopy" "$r"
     rm -rf "$c/Games/Xcopy"
 
+    # The limit: a native copy of the same files into the same file system, the prefix's C: drive.
+    step="cp -r"
+    mkdir -p "$c/Games"
+    settle "$game"
+    t0=$(now)
+    cp -r "$game" "$c/Games/Cp" || die "cp failed"
+    t1=$(now)
+    t_cp=$(sub "$t1" "$t0")
+    check_target cp "$c/Games/Cp" "$r"
+    rm -rf "$c/Games/Cp"
+
     # The NSIS installer, silent, into C:\Games\NSIS.
+    step="the NSIS installer"
     settle "$payload/installer.exe"
     t0=$(now)
     "$BV_WINE" 'P:\installer.exe' /S '/D=C:\Games\NSIS' >"$bench/nsis.log" 2>&1 || die "the NSIS installer failed"
     t1=$(now)
-    T_NSIS[r]=$(sub "$t1" "$t0")
+    t_nsis=$(sub "$t1" "$t0")
     check_target nsis "$c/Games/NSIS" "$r"
     rm -rf "$c/Games/NSIS"
 
     # setup.exe: started from D: (its first frame timed again, untraced), welcome, licence, options
-    # with the default folder, Install; the notice answered OK as soon as it shows.
+    # with the default folder, Install; the notice answered OK as soon as it shows. The pointer is
+    # parked away from the wizard before every wait: a row or button under it is drawn highlighted.
     sync
-    read -r t0 seen < <(first_frame "$bench/setup.log" -all)
+    step="setup.exe's welcome page"
+    read -r t0 seen < <(first_frame "$bench/setup.log" "${BV_BENCH_SETUP_DEBUG:--all}")
     [ -n "${seen:-}" ] || die "the welcome page did not come up"
-    T_FIRST[r]=$(sub "$seen" "$t0")
+    t_first=$(sub "$seen" "$t0")
     click_at 280 127
+    step="setup.exe's licence page"
     band license 20 10 >/dev/null || die "the licence page did not come up"
     click_at 275 336
+    step="setup.exe's options page"
     band options 20 10 >/dev/null || die "the options page did not come up"
     target="$c/Program Files/Orelwick/Brightvale"
     [ ! -e "$target" ] || die "the target folder is there before the installation"
-    # The notice covers a patch of plain background right of the desktop-icon check box. The mouse
-    # waits on its OK while the checks run; the time the notice stands until the click is ours, not
-    # the program's, and is left out.
-    # The watch starts after the settling, which may take longer than its time-out on a busy machine.
+    # The time the notice stands until the click on its OK is ours, not the program's, and is left
+    # out. The settling before the click on Install.
+    step="setup.exe's checks to the notice"
     settle "$disc1"/*.rar
-    "$xwatch" differ 600 410 40 20 - 40 10 2 >"$bench/notice.t" &
-    watcher=$!
-    sleep 0.2 # its first picture of the patch, before the click
     xdotool mousemove $((X0 + 275)) $((Y0 + 187))
     t0=$(now)
     xdotool click 1
-    xdotool mousemove $((X0 + OK_X)) $((Y0 + OK_Y))
-    wait "$watcher" || die "the notice did not come up"
-    # How long the notice stays after the click: the program's reaction, counted in its time.
-    "$xwatch" differ 600 410 40 20 - 40 10 2 >"$bench/notice-gone.t" &
+    t_notice=$(band notice 40 2) || die "the notice did not come up"
+    # How long the notice stays after the click: the program's reaction, counted in its time. Watched
+    # where the emblem is, which the pointer on OK does not touch.
+    step="setup.exe's copy"
+    notice_args=($(rec_args notice | head -1))
+    "$xwatch" differ "${notice_args[@]:0:4}" - "$REC_LIMIT" 40 10 >"$bench/notice-gone.t" &
     watcher=$!
+    profiler=
+    if [ "${BV_BENCH_PERF:-0}" = 1 ]; then
+        perf record -a -q -o "$bench/perf-$r.data" >/dev/null 2>&1 &
+        profiler=$!
+        sleep 1
+    fi
+    xdotool mousemove $((X0 + OK_X)) $((Y0 + OK_Y))
     sleep 0.05
     t_ok=$(now)
     xdotool click 1
-    t_notice=$(awk '{ print $1 }' "$bench/notice.t")
     seen=$(band quality 300 5) || die "the quality page did not come up"
+    # perf writes what it sampled when interrupted
+    [ -n "$profiler" ] && kill -INT "$profiler" && wait "$profiler"
     wait "$watcher" || die "the notice did not go"
     t_gone=$(awk '{ print $1 }' "$bench/notice-gone.t")
-    T_SETUP[r]=$(awk -v a="$t0" -v n="$t_notice" -v k="$t_ok" -v s="$seen" 'BEGIN { printf "%.3f", (n - a) + (s - k) }')
-    T_SETUP_RAW[r]=$(sub "$seen" "$t0")
-    T_NOTICE[r]=$(sub "$t_ok" "$t_notice")
     title_after=$(xdotool getwindowname "$(xdotool search --onlyvisible --name Brightvale | head -1)" 2>/dev/null)
     [ "$title_after" = "Brightvale Installation" ] || die "the quality page shows with the title: $title_after"
+    step="checking setup.exe's installation"
     check_target setup.exe "$target" "$r"
 
     kill "$keeper" 2>/dev/null
@@ -265,35 +341,18 @@ for r in $(seq "$rounds"); do
     exec 3>&-
     wine_stop
     "$BV_WINESERVER" -w
-    printf 'round %d: setup %s s (checks to the notice %s s, OK to the notice gone %s s, to the quality page %s s), nsis %s s, xcopy %s s, first frame %s s (traced call %s s), idle %s frames/s\n' \
-        "$r" "${T_SETUP[r]}" "$(sub "$t_notice" "$t0")" "$(sub "$t_gone" "$t_ok")" "$(sub "$seen" "$t_ok")" "${T_NSIS[r]}" "${T_XCOPY[r]}" "${T_FIRST[r]}" "${T_FIRST_TRACE[r]}" "${T_FPS[r]}"
+    # The round's figures, kept only for a round that completed.
+    T_SETUP[r]=$(awk -v a="$t0" -v n="$t_notice" -v k="$t_ok" -v s="$seen" 'BEGIN { printf "%.3f", (n - a) + (s - k) }')
+    T_SETUP_RAW[r]=$(sub "$seen" "$t0")
+    T_COPY[r]=$(sub "$seen" "$t_ok")
+    T_NOTICE[r]=$(sub "$t_ok" "$t_notice")
+    T_FIRST[r]=$t_first
+    T_XCOPY[r]=$t_xcopy
+    T_NSIS[r]=$t_nsis
+    T_CP[r]=$t_cp
+    printf 'round %d: setup %s s (checks to the notice %s s, OK to the notice gone %s s, to the quality page %s s), nsis %s s, xcopy %s s, cp %s s, first frame %s s (traced call %s s), idle %s frames/s\n' \
+        "$r" "${T_SETUP[r]}" "$(sub "$t_notice" "$t0")" "$(sub "$t_gone" "$t_ok")" "${T_COPY[r]}" "${T_NSIS[r]}" "${T_XCOPY[r]}" "${T_CP[r]}" "${T_FIRST[r]}" "${T_FIRST_TRACE[r]}" "${T_FPS[r]}"
 done
+step="the figures"
+figures "$rounds"
 
-# --- figures -------------------------------------------------------------------------------------
-# stats VALUES...: "best spread" (best the least)
-stats() { printf '%s\n' "$@" | sort -g | awk 'NR == 1 { b = $1 } { w = $1 } END { printf "%.3f %.3f", b, w - b }'; }
-read -r setup setup_spread < <(stats "${T_SETUP[@]}")
-read -r nsis nsis_spread < <(stats "${T_NSIS[@]}")
-read -r xcopy xcopy_spread < <(stats "${T_XCOPY[@]}")
-read -r first first_spread < <(stats "${T_FIRST[@]}")
-read -r first_trace first_trace_spread < <(stats "${T_FIRST_TRACE[@]}")
-read -r setup_raw setup_raw_spread < <(stats "${T_SETUP_RAW[@]}")
-notice=$(printf '%s\n' "${T_NOTICE[@]}" | sort -g | tail -1)
-fps_best=$(printf '%s\n' "${T_FPS[@]}" | sort -g | tail -1)
-fps_spread=$(printf '%s\n' "${T_FPS[@]}" | sort -g | awk 'NR == 1 { b = $1 } { w = $1 } END { print w - b }')
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-verdict() { awk -v v="$1" -v g="$2" -v op="$3" 'BEGIN { ok = op == "<" ? v < g : v <= g; print ok ? "met" : "NOT met" }'; }
-setup_vs_nsis=$(ratio "$setup" "$nsis")
-setup_vs_xcopy=$(ratio "$setup" "$xcopy")
-
-echo
-echo "payload: $payload_bytes bytes in $files files ($pad of them random), one disc; best of $rounds rounds, spread = max - min"
-echo "setup: $setup s (spread $setup_spread): the click on Install on the options page to the notice on screen (polled every 2 ms), plus the click on its OK to the quality page's subtitle on screen (polled every 5 ms)"
-echo "setup_with_notice: $setup_raw s (spread $setup_raw_spread): the click on Install to the quality page, the notice answered at most $notice s after it showed"
-echo "nsis: $nsis s (spread $nsis_spread): wine64 P:\\installer.exe /S /D=C:\\Games\\NSIS, start to end of the process"
-echo "xcopy: $xcopy s (spread $xcopy_spread): wine64 xcopy /E /I /Q /Y P:\\game C:\\Games\\Xcopy, start to end of the process"
-echo "setup_vs_nsis: $setup_vs_nsis (goal below 1.0: $(verdict "$setup_vs_nsis" 1.0 "<"))"
-echo "setup_vs_xcopy: $setup_vs_xcopy (goal at most 2.0: $(verdict "$setup_vs_xcopy" 2.0 "<="))"
-echo "first_frame: $first s (spread $first_spread): from starting D:\\setup.exe (it relaunches itself from the temporary folder) to the welcome page's subtitle on screen, polled every 2 ms (goal at most 1 s: $(verdict "$first" 1.0 "<="))"
-echo "first_frame_call: $first_trace s (spread $first_trace_spread): to its first StretchDIBits of the wizard in Wine's +timestamp trace (1 ms steps); the first window of the prefix, so Wine starts its desktop process in this time too"
-echo "idle_fps: $fps_best frames/s (spread $fps_spread): StretchDIBits of the wizard in Wine's +bitmap trace over 5 s of the idle welcome page"

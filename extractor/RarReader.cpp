@@ -13,20 +13,19 @@
 #include <vector>
 #if defined(BV_HAVE_LIBDEFLATE)
 #include <libdeflate.h>
-#else
-#include <zlib.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+#include <zlib.h>
 
 namespace rar {
 
 using namespace extractor;
 
-std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length) {
-#if defined(BV_HAVE_LIBDEFLATE)
-    // libdeflate folds with carry-less multiplication where the processor has it: twice zlib's speed.
-    return libdeflate_crc32(crc, data, length);
-#else
-    const auto* p = static_cast<const Bytef*>(data);
+namespace {
+
+std::uint32_t TableCrc32(std::uint32_t crc, const std::uint8_t* p, std::size_t length) {
     uLong c = crc;
     // zlib takes the length as a 32-bit count.
     while (length > 0) {
@@ -36,6 +35,68 @@ std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length) {
         length -= n;
     }
     return static_cast<std::uint32_t>(c);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define BV_CRC_FOLDING 1
+// x * the two factors of k, low half by low and high by high, the product folded onto next.
+__attribute__((target("sse2,pclmul"))) inline __m128i Fold(__m128i x, __m128i k, __m128i next) {
+    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11)), next);
+}
+
+// The CRC (reflected, polynomial 0x04C11DB7) of 64 bytes or more: four lanes of 16 bytes moved
+// forward 64 bytes at a time by carry-less multiplication with x^(512+32) and x^512 modulo the
+// polynomial, then folded into one lane 16 bytes at a time (x^(128+32), x^128). The lane left has
+// the CRC of all the bytes so far, which the table takes from there with the bytes after it.
+__attribute__((target("sse2,pclmul"))) std::uint32_t FoldedCrc32(std::uint32_t crc, const std::uint8_t* p,
+                                                                 std::size_t length) {
+    const __m128i by64 = _mm_set_epi64x(0x1c6e41596LL, 0x154442bd4LL);
+    const __m128i by16 = _mm_set_epi64x(0x0ccaa009eLL, 0x1751997d0LL);
+    auto load = [](const std::uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+    // The register (the CRC before its final inversion) joins the first four bytes.
+    __m128i x0 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(~crc)));
+    __m128i x1 = load(p + 16), x2 = load(p + 32), x3 = load(p + 48);
+    p += 64;
+    length -= 64;
+    for (; length >= 64; p += 64, length -= 64) {
+        x0 = Fold(x0, by64, load(p));
+        x1 = Fold(x1, by64, load(p + 16));
+        x2 = Fold(x2, by64, load(p + 32));
+        x3 = Fold(x3, by64, load(p + 48));
+    }
+    x0 = Fold(Fold(Fold(x0, by16, x1), by16, x2), by16, x3);
+    for (; length >= 16; p += 16, length -= 16)
+        x0 = Fold(x0, by16, load(p));
+    alignas(16) std::uint8_t lane[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lane), x0);
+    // From a zero register: an inverted start of all ones.
+    return TableCrc32(TableCrc32(0xFFFFFFFFu, lane, sizeof lane), p, length);
+}
+
+bool CanFold() {
+    static const bool can = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse2");
+    return can;
+}
+#endif
+
+} // namespace
+
+std::uint32_t FoldingCrc32(std::uint32_t crc, const void* data, std::size_t length) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+#if defined(BV_CRC_FOLDING)
+    // Below a few lanes the table is as quick.
+    if (length >= 256 && CanFold()) return FoldedCrc32(crc, p, length);
+#endif
+    return TableCrc32(crc, p, length);
+}
+
+std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length) {
+#if defined(BV_HAVE_LIBDEFLATE)
+    // libdeflate folds with carry-less multiplication where the processor has it.
+    return libdeflate_crc32(crc, data, length);
+#else
+    // zlib's tables alone take four times as long: the CRC of every byte is the stand-in's hot path.
+    return FoldingCrc32(crc, data, length);
 #endif
 }
 
@@ -296,9 +357,9 @@ int Reader::Next5(Member* m) {
     }
 }
 
-// The data CRC of a large member, computed on a second thread while the main thread writes. Blocks
-// are handed over in batches: waking a sleeping thread costs more than the CRC of a block (a virtual
-// processor that went idle must be interrupted), so it happens once a batch, not once a block.
+// The data CRC of a large mapped member, computed on a second thread while the main thread writes
+// from the mapping. The member is handed over whole: waking a sleeping thread costs more than the CRC
+// of a block (a virtual processor that went idle must be interrupted).
 constexpr std::uint64_t kMapHelperBytes = 256 * 1024; // smaller mapped members are checked in line
 
 struct CrcJob {
@@ -308,8 +369,7 @@ struct CrcJob {
 
 class CrcHelper {
   public:
-    static constexpr int kBatch = 4; // blocks a hand-over
-    static constexpr int kRing = 8;  // buffers: one batch is written while the one before is checked
+    static constexpr int kBatch = 4; // jobs a hand-over
 
     ~CrcHelper() {
         if (!started) return;
@@ -372,6 +432,120 @@ class CrcHelper {
     std::atomic<bool> cancel{false};
 };
 
+// Reads a large member's blocks into a ring ahead of the writer, and checks their CRC as it goes: the
+// two copies of every byte (out of the archive, into the file) run on two threads. A thread waits only
+// when the other is a whole ring ahead or behind; a writer that frees slots wakes a waiting reader once
+// a batch of them is free, not once a block.
+class ReadAhead {
+  public:
+    static constexpr int kRing = 8;
+    static constexpr int kBatch = 4;
+
+    ~ReadAhead() {
+        if (!started) return;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            quit = true;
+        }
+        wake.notify_one();
+        pthread_join(thread, nullptr);
+    }
+    bool Start() { return started = pthread_create(&thread, nullptr, &ReadAhead::Main, this) == 0; }
+    // Reads length bytes from at in blocks into ring (kRing blocks of block bytes). Only while idle.
+    void Begin(Source* from, std::uint64_t at, std::uint64_t length, std::uint8_t* ring, std::size_t block) {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            source = from;
+            start = at;
+            size = length;
+            buffers = ring;
+            blockSize = block;
+            filled = consumed = 0;
+            failed = stop = false;
+            active = true;
+        }
+        wake.notify_one();
+    }
+    // Block i (the next one), once read; null when it could not be read.
+    const std::uint8_t* Next(std::uint64_t i) {
+        std::unique_lock<std::mutex> hold(lock);
+        if (filled <= i) {
+            if (readerWaits) wake.notify_one(); // it may be waiting for less than a batch
+            writerWaits = true;
+            ready.wait(hold, [&] { return filled > i || failed; });
+            writerWaits = false;
+        }
+        if (filled <= i) return nullptr;
+        return buffers + (i % kRing) * blockSize;
+    }
+    // The block handed out last is written: its slot may be read into again.
+    void Done() {
+        std::lock_guard<std::mutex> hold(lock);
+        ++consumed;
+        if (readerWaits && consumed % kBatch == 0) wake.notify_one();
+    }
+    // Waits until the member is read to its end, or stopped; the CRC of what was read.
+    std::uint32_t Finish(bool early) {
+        std::unique_lock<std::mutex> hold(lock);
+        if (early) stop = true;
+        wake.notify_one();
+        ready.wait(hold, [&] { return !active; });
+        return crc;
+    }
+
+  private:
+    static void* Main(void* self) {
+        static_cast<ReadAhead*>(self)->Run();
+        return nullptr;
+    }
+    void Run() {
+        std::unique_lock<std::mutex> hold(lock);
+        for (;;) {
+            wake.wait(hold, [&] { return active || quit; });
+            if (quit) return;
+            std::uint32_t c = 0;
+            std::uint64_t blocks = (size + blockSize - 1) / blockSize;
+            for (std::uint64_t i = 0; i < blocks; ++i) {
+                if (i >= consumed + kRing && !stop && !quit) {
+                    readerWaits = true;
+                    wake.wait(hold, [&] { return i < consumed + kRing || stop || quit; });
+                    readerWaits = false;
+                }
+                if (stop || quit) break;
+                std::uint8_t* b = buffers + (i % kRing) * blockSize;
+                std::uint64_t at = i * blockSize;
+                std::size_t n = static_cast<std::size_t>(size - at < blockSize ? size - at : blockSize);
+                hold.unlock();
+                bool read = source->ReadAt(start + at, b, n);
+                if (read) c = Crc32(c, b, n);
+                hold.lock();
+                if (!read) {
+                    failed = true;
+                    break;
+                }
+                filled = i + 1;
+                if (writerWaits) ready.notify_one();
+            }
+            crc = c;
+            active = false;
+            ready.notify_one();
+        }
+    }
+
+    pthread_t thread{};
+    bool started = false;
+    std::mutex lock;
+    std::condition_variable wake, ready; // the reader waits on wake, the writer on ready
+    Source* source = nullptr;
+    std::uint64_t start = 0, size = 0;
+    std::uint8_t* buffers = nullptr;
+    std::size_t blockSize = 0;
+    std::uint64_t filled = 0, consumed = 0;
+    bool active = false, failed = false, stop = false, quit = false;
+    bool readerWaits = false, writerWaits = false;
+    std::uint32_t crc = 0;
+};
+
 Reader::Reader(Source& source) : src(source) {}
 Reader::~Reader() = default;
 
@@ -413,45 +587,33 @@ int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_
         return kSuccess;
     }
     // Members of a batch or less are checked in line: a hand-over would only add the wake-up.
-    const std::uint64_t batchBytes = static_cast<std::uint64_t>(CrcHelper::kBatch) * bufferSize;
-    if (left > batchBytes && !helper) {
-        helper = std::make_unique<CrcHelper>();
-        if (!helper->Start()) helper.reset();
+    const std::uint64_t batchBytes = static_cast<std::uint64_t>(ReadAhead::kBatch) * bufferSize;
+    if (left > batchBytes && !ahead) {
+        ahead = std::make_unique<ReadAhead>();
+        if (!ahead->Start()) ahead.reset();
     }
-    if (left > batchBytes && helper) {
+    if (left > batchBytes && ahead) {
         // The ring is kept for the archive's later members.
-        if (ring.size() != CrcHelper::kRing * bufferSize) ring.assign(CrcHelper::kRing * bufferSize, 0);
-        helper->crc = 0;
-        CrcJob pending[CrcHelper::kBatch];
-        int count = 0;
-        bool busy = false;
-        for (std::size_t i = 0; left > 0; ++i) {
-            std::uint8_t* b = ring.data() + (i % CrcHelper::kRing) * bufferSize;
-            std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
-            // A batch in hand is waited for before leaving: it reads the ring.
-            // The archive was whole when its header was read: now it cannot be read (a disc taken
-            // out, a file cut short meanwhile).
-            if (!src.ReadAt(at, b, n)) {
-                if (busy) helper->Wait();
+        if (ring.size() != ReadAhead::kRing * bufferSize) ring.assign(ReadAhead::kRing * bufferSize, 0);
+        ahead->Begin(&src, at, left, ring.data(), bufferSize);
+        for (std::uint64_t i = 0, done = 0; done < left; ++i) {
+            std::size_t n = static_cast<std::size_t>(left - done < bufferSize ? left - done : bufferSize);
+            // The archive was whole when its header was read: now it cannot be read (a disc taken out,
+            // a file cut short meanwhile).
+            const std::uint8_t* b = ahead->Next(i);
+            if (!b) {
+                ahead->Finish(true);
                 return kERead;
             }
+            // The reader stops before this returns: it reads into the ring.
             if (!sink(b, n)) {
-                if (busy) helper->Wait();
+                ahead->Finish(true);
                 return kUnknown;
             }
-            pending[count++] = {b, n};
-            at += n;
-            left -= n;
-            if (count == CrcHelper::kBatch || left == 0) {
-                // The batch before must be done: its buffers are the next ones read into.
-                if (busy) helper->Wait();
-                helper->Submit(pending, count);
-                busy = true;
-                count = 0;
-            }
+            ahead->Done();
+            done += n;
         }
-        helper->Wait();
-        crc = helper->crc;
+        crc = ahead->Finish(false);
         if (m.packSize != m.unpSize) return kBadData;
         if (m.hasCrc && crc != m.crc) return kBadData;
         return kSuccess;

@@ -54,6 +54,7 @@ constexpr std::size_t kMaxStoredName = 4 * kMaxName;
 constexpr std::size_t kBlock = 1 << 20; // data is written and reported in blocks of at most 1 MiB
 
 class CrcHelper;
+class ReadAhead;
 
 class Reader {
   public:
@@ -78,12 +79,17 @@ class Reader {
     std::uint64_t pos = 0;
     bool encryptedHeaders = false;
     bool done = false;
-    // The data CRC of large members is computed on a second thread while the blocks are written,
-    // from a ring of buffers that lives as long as the reader.
+    // The data CRC of large mapped members is computed on a second thread while the blocks are
+    // written; large members that are read are read ahead, and checked, on a second thread, into a
+    // ring of buffers that lives as long as the reader.
     std::unique_ptr<CrcHelper> helper;
+    std::unique_ptr<ReadAhead> ahead;
     std::vector<std::uint8_t> ring;
 };
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length);
+// The same CRC by carry-less multiplication where the processor has it, else by zlib's tables: the
+// Windows builds' CRC (natively libdeflate's).
+std::uint32_t FoldingCrc32(std::uint32_t crc, const void* data, std::size_t length);
 
 } // namespace rar

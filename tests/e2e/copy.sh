@@ -5,7 +5,12 @@
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
 . "$top/tests/support/e2e.sh"
+. "$top/bench/recognise.sh"
 e2e_begin copy
+# What the whole-install benchmark recognises on screen, checked on this script's screenshots: a
+# change of skin or layout that would blind the benchmark fails here.
+cc -O2 -Wall -Wextra -o "$work/xwatch" "$top/bench/xwatch.c" -lX11 || { echo "cannot build bench/xwatch.c"; exit 1; }
+rec_prepare "$skins" "$work/copy-recognise" "$work/xwatch" || { echo "no references from the skins"; exit 1; }
 
 # The discs as the main job makes them, with the setup.exe just built.
 rm -rf "$work/copy-discs"
@@ -37,8 +42,16 @@ start() {
     walk_log=$work/copy-$1.log
     WINEDEBUG=-all,+debugstr timeout 900 "$BV_WINE" 'D:\setup.exe' >"$walk_log" 2>&1 &
     wait_window
+    [ "$1" = whole ] && still whole-welcome
     click 280 127 2 # welcome: Install
+    [ "$1" = whole ] && still whole-licence
     click 275 336 2 # licence: Accept
+}
+# still NAME: a screenshot with the pointer parked away from the wizard
+still() {
+    rec_park
+    sleep 0.5
+    shot "$1"
 }
 # Install on the options page, then OK on the virus-scanner notice.
 install() {
@@ -46,7 +59,19 @@ install() {
     expect_true "the virus-scanner notice comes up" message_seen "$(text_of ANTIVIR_WARNING)"
     sleep 1
     shot "$1-notice"
+    if [ "$1" = whole ]; then
+        # Its OK highlighted under the pointer, as the benchmark once saw it
+        xdotool mousemove $((X0 + OK_X)) $((Y0 + OK_Y))
+        sleep 0.5
+        shot "$1-notice-hover"
+    fi
     click $OK_X $OK_Y 1.5
+}
+# recognised SCREENSHOT: what the benchmark's recognition finds in it, by name
+recognised() {
+    local name found=
+    for name in $REC_NAMES; do rec_shows "$name" "$1" && found+="$name "; done
+    echo "${found% }"
 }
 
 echo "the whole copy with the change to disc 2"
@@ -69,6 +94,20 @@ expect_eq "every file of both discs is in the typed folder" "$(contents "$(host 
 expect_true "the journal stays until the finishing steps" test -f "$(host Games/Typed)/~setup-journal"
 expect_true "nothing kept aside is left" test -z "$(ls -d "$(host Games/Typed)"/~setup-kept* 2>/dev/null)"
 wine_end
+
+echo "what the benchmark recognises on these screenshots"
+# The notice stands over the options page and a question over the progress page: their subtitles stay.
+expect_eq "the welcome page, and nothing else" "$(recognised "$shots/whole-welcome.png")" install
+expect_eq "the licence page, and nothing else" "$(recognised "$shots/whole-licence.png")" license
+expect_eq "the options page, and nothing else" "$(recognised "$shots/options.png")" options
+expect_eq "the notice over the options page" "$(recognised "$shots/whole-notice.png")" "options notice"
+expect_eq "the notice with its OK highlighted" "$(recognised "$shots/whole-notice-hover.png")" "options notice"
+ok_button="132x14+$((X0 + 215))+$((Y0 + 320))"
+expect_true "the highlighted OK is drawn differently" bash -c "! convert '$shots/whole-notice.png' -crop $ok_button +repage \
+    rgb:- | cmp -s - <(convert '$shots/whole-notice-hover.png' -crop $ok_button +repage rgb:-)"
+expect_eq "the progress page, and nothing else" "$(recognised "$shots/progress.png")" progress
+expect_eq "the question for disc 2 is no notice" "$(recognised "$shots/disc-question.png")" progress
+expect_eq "the quality page, and nothing else" "$(recognised "$shots/quality.png")" quality
 
 echo "Cancel answered Yes during the copy"
 start cancel

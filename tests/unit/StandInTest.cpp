@@ -9,6 +9,7 @@
 #include "engine/ExtractorApi.h"
 
 #include <cstring>
+#include <zlib.h>
 #include <dlfcn.h>
 #include <memory>
 
@@ -147,6 +148,87 @@ TEST(StandInReader, DataThatCanNoLongerBeReadIsAReadError) {
                   kERead)
             << size;
     }
+}
+
+// A large member is read ahead of its writer through a ring of buffers: stopped by the writer or cut
+// off by the archive at any block, about a ring in or at its edges, it ends with the blocks before the
+// stop written in order, and the same reader goes on to the next member.
+TEST(StandInReader, ALargeMemberStoppedOrCutAnywhereLeavesTheReaderWhole) {
+    const std::size_t block = 1 << 16;
+    std::string a(40 * block + 123, '\0'), b(6 * block + 7, '\0');
+    for (std::size_t i = 0; i < a.size(); ++i)
+        a[i] = static_cast<char>(i * 7 + i / 251);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<char>(i * 13 + 5);
+    struct CutSource : MemorySource {
+        using MemorySource::MemorySource;
+        std::uint64_t readable = ~std::uint64_t(0);
+        bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
+            return offset + length <= readable && MemorySource::ReadAt(offset, buffer, length);
+        }
+    };
+    std::vector<std::uint8_t> buffer(block);
+    // stop: the block whose sink returns false; cut: the first block that can no longer be read
+    for (std::size_t at : {0, 1, 7, 8, 9, 12, 40}) {
+        for (bool cut : {false, true}) {
+            CutSource src(Main4() + File4("a.bin", a) + File4("b.bin", b) + End4());
+            rar::Reader reader(src);
+            ASSERT_EQ(reader.Open(), kSuccess);
+            rar::Member m;
+            ASSERT_EQ(reader.Next(&m), kSuccess);
+            if (cut) src.readable = m.dataOffset + at * block + 5;
+            std::string got;
+            std::size_t blocks = 0;
+            int r = reader.ReadData(
+                m,
+                [&](const std::uint8_t* data, std::size_t n) {
+                    if (!cut && blocks == at) return false;
+                    ++blocks;
+                    got.append(reinterpret_cast<const char*>(data), n);
+                    return true;
+                },
+                buffer.data(), buffer.size());
+            EXPECT_EQ(r, cut ? kERead : kUnknown) << at << " " << cut;
+            // Compared whole, told briefly: a megabyte of bytes helps no one.
+            EXPECT_EQ(got.size(), at * block) << at << " " << cut;
+            EXPECT_TRUE(got == a.substr(0, at * block)) << "the bytes before block " << at << " differ";
+            src.readable = ~std::uint64_t(0);
+            ASSERT_EQ(reader.Next(&m), kSuccess);
+            got.clear();
+            EXPECT_EQ(reader.ReadData(
+                          m,
+                          [&](const std::uint8_t* data, std::size_t n) {
+                              got.append(reinterpret_cast<const char*>(data), n);
+                              return true;
+                          },
+                          buffer.data(), buffer.size()),
+                      kSuccess);
+            EXPECT_TRUE(got == b) << "the next member after " << at << " " << cut;
+        }
+    }
+}
+
+// The Windows builds' CRC against zlib's tables: lengths at the edges of its lanes and blocks, every
+// alignment, other starts than zero, pieces chained, and a long run.
+TEST(StandInReader, TheFoldingCrcIsTheTablesCrc) {
+    std::vector<std::uint8_t> bytes((std::size_t(1) << 20) + 300);
+    std::uint32_t seed = 12345;
+    for (auto& b : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(seed >> 24);
+    }
+    auto tables = [&](std::uint32_t start, std::size_t offset, std::size_t length) {
+        return static_cast<std::uint32_t>(crc32(start, bytes.data() + offset, static_cast<uInt>(length)));
+    };
+    for (std::size_t offset = 0; offset < 16; ++offset)
+        for (std::size_t length : {0, 1, 15, 63, 64, 255, 256, 257, 271, 319, 320, 1000, 4109})
+            for (std::uint32_t start : {0u, 0xFFFFFFFFu, 0x1234ABCDu})
+                ASSERT_EQ(rar::FoldingCrc32(start, bytes.data() + offset, length), tables(start, offset, length))
+                    << "offset " << offset << ", length " << length << ", start " << start;
+    std::uint32_t first = rar::FoldingCrc32(0, bytes.data() + 3, 70000);
+    EXPECT_EQ(rar::FoldingCrc32(first, bytes.data() + 70003, bytes.size() - 70003),
+              tables(0, 3, bytes.size() - 3));
+    EXPECT_EQ(rar::FoldingCrc32(0, bytes.data(), bytes.size()), rar::Crc32(0, bytes.data(), bytes.size()));
 }
 
 TEST_F(StandInLibrary, ExportsTheDocumentedEntryPoints) {
