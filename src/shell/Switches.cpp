@@ -112,6 +112,13 @@ Switches ParseSwitches(const std::string& line) {
             SetDir(s, TrimEnd(line.substr(at + 3)), "/D=");
             return s;
         }
+        // A launcher that quotes every argument with a blank puts the quote before the switch.
+        if (line.compare(at, 4, "\"/D=") == 0) {
+            std::string folder = TrimEnd(line.substr(at + 4));
+            if (!folder.empty() && folder.back() == '"') folder.pop_back();
+            SetDir(s, folder, "/D=");
+            return s;
+        }
         std::string token = NextToken(line, &at);
         if (token == "/S") {
             if (!SetQuiet(s, Quiet::VerySilent, "/S")) return s;

@@ -14,6 +14,9 @@ TEST(Switches, BothFamiliesWithTheirCaseQuotingAndValues) {
     EXPECT_EQ(s.quiet, Quiet::VerySilent);
     EXPECT_EQ(s.quietSwitch, "/S");
     EXPECT_EQ(s.dir, "C:\\Program Files\\Bright vale") << "/D= takes the rest of the line, blanks and all";
+    s = ParseSwitches("/S \"/D=C:\\Program Files\\Bright vale\"");
+    EXPECT_TRUE(s.valid) << s.problem;
+    EXPECT_EQ(s.dir, "C:\\Program Files\\Bright vale") << "as a launcher that quotes every argument passes it";
 
     s = ParseSwitches("/verysilent /Dir=\"C:\\My Games\\BV\\\" /log=\"C:\\logs\\setup log.txt\" /NoRestart "
                       "/SUPPRESSMSGBOXES /noicons /DISCWAIT=30");
