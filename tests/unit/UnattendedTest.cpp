@@ -150,9 +150,9 @@ TEST_F(Unattended, ADiscInNoDriveFailsAfterTheWaitAndLeavesTheTargetAsItWas) {
     EXPECT_EQ(unattended::Reason(), "the disc cd2 is in no drive");
     EXPECT_EQ(RegValue("HKCU\\SOFTWARE\\Orelwick\\Brightvale", "InstallDir"), "<none>");
     EXPECT_EQ(D().sleptMs, 0u) << "/DISCWAIT=0 waits for nothing";
+}
 
-    // With a wait, the disc is looked for once a second for that long.
-    D().sleptMs = 0;
+TEST_F(Unattended, WithAWaitTheDiscIsLookedForOnceASecondForThatLong) {
     EXPECT_EQ(Run("/SILENT /DISCWAIT=5"), kExitFailed);
     EXPECT_GE(D().sleptMs, 5000u);
     EXPECT_LT(D().sleptMs, 3 * 5000u);
