@@ -73,6 +73,13 @@ class CopyWorld : public World {
     void Marker(const std::string& disc, const std::string& name) { std::ofstream(root / disc / name) << ""; }
 
     fs::path Target() { return root / "c" / "Games" / "Brightvale"; }
+    // How many processes were started whose command line names the program.
+    int Started(const std::string& program) {
+        int n = 0;
+        for (const auto& p : D().processes)
+            n += p.commandLine.find(program) != std::string::npos;
+        return n;
+    }
     std::vector<std::string> BoxTexts() {
         std::vector<std::string> texts;
         for (auto& b : D().boxes)

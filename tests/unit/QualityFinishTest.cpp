@@ -30,12 +30,6 @@ class QualityFinish : public CopyWorld {
         ASSERT_EQ(g_currentPage.load(), &g_installer.wndQuality);
         g_installer.wndQuality.Create();
     }
-    int Started(const std::string& program) {
-        int n = 0;
-        for (const auto& p : D().processes)
-            n += p.commandLine.find(program) != std::string::npos;
-        return n;
-    }
 };
 
 TEST_F(QualityFinish, APresetThatCannotBeUnpackedIsToldUndoneAndTheFinishingGoesOn) {

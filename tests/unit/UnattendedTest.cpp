@@ -113,12 +113,6 @@ class Unattended : public CopyWorld {
             if (w.showCommand != -1) return true; // never shown: as created
         return false;
     }
-    int Started(const std::string& program) {
-        int n = 0;
-        for (const auto& p : D().processes)
-            n += p.commandLine.find(program) != std::string::npos;
-        return n;
-    }
 };
 
 TEST_F(Unattended, VerySilentInstallsFromTwoDrivesWithoutAWindowOrABox) {
