@@ -48,7 +48,7 @@ class CountingPainter : public guiIPainter {
             bytes += static_cast<std::size_t>(img->stride) * img->height;
         return g_painterGDI.Present();
     }
-    int SetViewport(const guiRect* rect) override { return g_painterGDI.SetViewport(rect); }
+    int SetViewport(const guiRect* rect, int scale) override { return g_painterGDI.SetViewport(rect, scale); }
     std::size_t bytes = 0;
     int glyphs = 0;
 };

@@ -55,7 +55,7 @@ declare -A floor=(
     [e2e-signed]=8      # (9)
     [e2e-quiet]=20      # (22)
     [e2e-startup]=22    # (23)
-    [e2e-window]=26     # (27)
+    [e2e-window]=32     # (34)
 )
 # Bounds: a tier still running after this many seconds is ended and counts as failed. Each is several
 # times the tier's time on this 2-core machine; every ctest test has its own 300 s (CMakePresets.json),

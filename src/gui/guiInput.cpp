@@ -8,11 +8,30 @@
 #include <mutex>
 
 guiRect g_dialogArea;
+int g_wizardScale = 1;
 
-void SetDialogArea(const guiRect& area) {
+namespace {
+// Rounds toward minus infinity: a point just left of or above the wizard stays outside it.
+int FloorDiv(int value, int by) {
+    return value >= 0 ? value / by : -((-value + by - 1) / by);
+}
+} // namespace
+
+void SetDialogArea(const guiRect& area, int scale) {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
     g_dialogArea = area;
-    if (g_painter) g_painter->SetViewport(&area);
+    g_wizardScale = scale < 1 ? 1 : scale;
+    if (g_painter) g_painter->SetViewport(&area, g_wizardScale);
+}
+
+int WizardScale(int dpi, int width, int height, int areaWidth, int areaHeight) {
+    constexpr int kMostScale = 8;
+    int scale = dpi <= 0 ? 1 : (dpi + 48) / 96;
+    if (scale > kMostScale) scale = kMostScale;
+    while (scale > 1 && (static_cast<long long>(width) * scale > areaWidth ||
+                         static_cast<long long>(height) * scale > areaHeight))
+        --scale;
+    return scale < 1 ? 1 : scale;
 }
 
 bool DeliverMouse(int code) {
@@ -35,8 +54,8 @@ bool DeliverKey(int code) {
 
 bool DeliverMouseAt(int clientX, int clientY, int code) {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
-    g_mouseX = clientX - g_dialogArea.x;
-    g_mouseY = clientY - g_dialogArea.y;
+    g_mouseX = FloorDiv(clientX - g_dialogArea.x, g_wizardScale);
+    g_mouseY = FloorDiv(clientY - g_dialogArea.y, g_wizardScale);
     return DeliverMouse(code);
 }
 
@@ -44,7 +63,8 @@ bool DeliverWheelAt(int clientX, int clientY, int delta) {
     std::lock_guard<std::recursive_mutex> hold(GuiLock());
     if (g_modalBox || g_pageInputBlocked) return false;
     if (guiDialog* page = g_currentPage)
-        return page->OnWheel(clientX - g_dialogArea.x, clientY - g_dialogArea.y, delta);
+        return page->OnWheel(FloorDiv(clientX - g_dialogArea.x, g_wizardScale),
+                             FloorDiv(clientY - g_dialogArea.y, g_wizardScale), delta);
     return false;
 }
 

@@ -7,9 +7,16 @@
 #include <cstdint>
 
 // The dialog area in client coordinates: the origin of g_mouseX / g_mouseY and the painter's viewport.
+// On a high-DPI display it is the wizard enlarged g_wizardScale times; the pages, the pointer and
+// strings.txt keep to wizard pixels.
 extern guiRect g_dialogArea;
+extern int g_wizardScale;
 
-void SetDialogArea(const guiRect& area);
+// The area in client pixels and the whole number of them to a wizard pixel (at least 1).
+void SetDialogArea(const guiRect& area, int scale = 1);
+// The whole number nearest to dpi / 96 at which a wizard of width by height still fits in the work area
+// of areaWidth by areaHeight; at least 1 (a small screen gets the wizard as it is), at most 8.
+int WizardScale(int dpi, int width, int height, int areaWidth, int areaHeight);
 // Both take the toolkit's lock, as do the callbacks they fire: input never races a pass on the worker.
 bool DeliverMouse(int code);
 bool DeliverKey(int code);

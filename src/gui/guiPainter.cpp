@@ -35,14 +35,14 @@ void MakePresentable(guiImage& logo) {
 
 } // namespace
 
-LogoPlace LeftLogoPlace(int, int screenHeight, const guiImage& logo) {
-    return {0, screenHeight - logo.height};
+LogoPlace LeftLogoPlace(int, int screenHeight, const guiImage& logo, int scale) {
+    return {0, screenHeight - logo.height * scale};
 }
-LogoPlace RightLogoPlace(int screenWidth, int screenHeight, const guiImage& logo) {
-    return {screenWidth - logo.width, screenHeight - logo.height};
+LogoPlace RightLogoPlace(int screenWidth, int screenHeight, const guiImage& logo, int scale) {
+    return {screenWidth - logo.width * scale, screenHeight - logo.height * scale};
 }
-LogoPlace MiddleLogoPlace(int screenWidth, int screenHeight, const guiImage& logo) {
-    return {(screenWidth - logo.width) / 2, screenHeight - logo.height};
+LogoPlace MiddleLogoPlace(int screenWidth, int screenHeight, const guiImage& logo, int scale) {
+    return {(screenWidth - logo.width * scale) / 2, screenHeight - logo.height * scale};
 }
 
 int guiPainterGDI::Init(os::Window w) {
@@ -59,9 +59,10 @@ int guiPainterGDI::Init(os::Window w) {
     return 0;
 }
 
-int guiPainterGDI::SetViewport(const guiRect* rect) {
+int guiPainterGDI::SetViewport(const guiRect* rect, int scaleBy) {
     viewport = *rect;
-    backBuffer.Allocate(rect->w, rect->h, PF_BGR24, true);
+    scale = scaleBy < 1 ? 1 : scaleBy;
+    backBuffer.Allocate(rect->w / scale, rect->h / scale, PF_BGR24, true);
     backBuffer.Clear();
     Describe(&backInfo, backBuffer);
     Describe(&logoLeftInfo, logoLeft);
@@ -86,21 +87,21 @@ void guiPainterGDI::DrawImageRect(guiImage* image, int x, int y, const guiRect* 
 
 int guiPainterGDI::Present() {
     os::Handle dc = os::WindowDC(window);
-    os::StretchBits(dc, viewport.x, viewport.y, viewport.w, viewport.h, 0, 0, backBuffer.width,
-                    backBuffer.height, backBuffer.pixels, backInfo);
+    os::StretchBits(dc, viewport.x, viewport.y, backBuffer.width * scale, backBuffer.height * scale, 0, 0,
+                    backBuffer.width, backBuffer.height, backBuffer.pixels, backInfo);
     int sw = 0, sh = 0;
     os::ScreenSize(dc, &sw, &sh);
     struct {
         guiImage& logo;
         os::BitmapInfo& info;
         LogoPlace place;
-    } logos[] = {{logoLeft, logoLeftInfo, LeftLogoPlace(sw, sh, logoLeft)},
-                 {logoRight, logoRightInfo, RightLogoPlace(sw, sh, logoRight)},
-                 {logoMiddle, logoMiddleInfo, MiddleLogoPlace(sw, sh, logoMiddle)}};
+    } logos[] = {{logoLeft, logoLeftInfo, LeftLogoPlace(sw, sh, logoLeft, scale)},
+                 {logoRight, logoRightInfo, RightLogoPlace(sw, sh, logoRight, scale)},
+                 {logoMiddle, logoMiddleInfo, MiddleLogoPlace(sw, sh, logoMiddle, scale)}};
     for (auto& l : logos)
         if (l.logo.pixels)
-            os::StretchBits(dc, l.place.x, l.place.y, l.logo.width, l.logo.height, 0, 0, l.logo.width,
-                            l.logo.height, l.logo.pixels, l.info);
+            os::StretchBits(dc, l.place.x, l.place.y, l.logo.width * scale, l.logo.height * scale, 0, 0,
+                            l.logo.width, l.logo.height, l.logo.pixels, l.info);
     os::ReleaseWindowDC(window, dc);
     return 0;
 }

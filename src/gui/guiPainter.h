@@ -14,7 +14,9 @@ class guiIPainter {
     virtual void DrawImage(guiImage* image, int x, int y, float opacity) = 0;
     virtual void SetClipRect(const guiRect* rect) = 0;
     virtual int Present() = 0;
-    virtual int SetViewport(const guiRect* rect) = 0;
+    // The viewport in client pixels, scale of them to a wizard pixel: the pages draw into a buffer of
+    // the viewport's size divided by the scale.
+    virtual int SetViewport(const guiRect* rect, int scale = 1) = 0;
 };
 
 class guiPainterGDI : public guiIPainter {
@@ -24,12 +26,13 @@ class guiPainterGDI : public guiIPainter {
     void DrawImage(guiImage* image, int x, int y, float opacity) override;
     void SetClipRect(const guiRect* rect) override;
     int Present() override;
-    int SetViewport(const guiRect* rect) override;
+    int SetViewport(const guiRect* rect, int scale = 1) override;
 
     guiImage backBuffer;
     guiImage logoLeft, logoMiddle, logoRight;
     guiRect viewport;
     guiRect clip;
+    int scale = 1;
     os::Window window = nullptr;
     os::BitmapInfo backInfo, logoLeftInfo, logoRightInfo, logoMiddleInfo;
 };
@@ -45,6 +48,7 @@ bool StartGui(os::Window window);
 struct LogoPlace {
     int x, y;
 };
-LogoPlace LeftLogoPlace(int screenWidth, int screenHeight, const guiImage& logo);
-LogoPlace MiddleLogoPlace(int screenWidth, int screenHeight, const guiImage& logo);
-LogoPlace RightLogoPlace(int screenWidth, int screenHeight, const guiImage& logo);
+// The logo is enlarged as the wizard is, scale times.
+LogoPlace LeftLogoPlace(int screenWidth, int screenHeight, const guiImage& logo, int scale = 1);
+LogoPlace MiddleLogoPlace(int screenWidth, int screenHeight, const guiImage& logo, int scale = 1);
+LogoPlace RightLogoPlace(int screenWidth, int screenHeight, const guiImage& logo, int scale = 1);

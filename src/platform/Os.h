@@ -200,6 +200,7 @@ constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmQueryEndSession = 0x0011;
 constexpr std::uint32_t kWmQuit = 0x0012;
 constexpr std::uint32_t kWmEraseBkgnd = 0x0014;
+constexpr std::uint32_t kWmDpiChanged = 0x02E0;
 constexpr std::uint32_t kWmEndSession = 0x0016;
 constexpr std::uint32_t kWmKeyDown = 0x0100;
 constexpr std::uint32_t kWmKeyUp = 0x0101;
@@ -283,12 +284,19 @@ void ScreenToClientPoint(Window window, int* x, int* y);
 Handle WindowDC(Window window); // GetWindowDC
 void ReleaseWindowDC(Window window, Handle dc);
 void ScreenSize(Handle dc, int* width, int* height); // HORZRES, VERTRES
-// StretchDIBits with DIB_RGB_COLORS and SRCCOPY.
+// The dots per inch of the display the window is on (GetDpiForWindow where the system has it), else of
+// the screen (LOGPIXELSY); 96 when neither tells.
+int DisplayDpi(Window window);
+// Tells the system that the program scales its own drawing to each display's DPI (per-monitor, else
+// system-wide on older systems), before any window exists: it then gets real pixels, not a stretched
+// and blurred bitmap of a 96-dpi window.
+void DeclareDpiAware();
+// StretchDIBits with DIB_RGB_COLORS and SRCCOPY; an enlargement repeats pixels (COLORONCOLOR).
 void StretchBits(Handle dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const void* bits,
                  const BitmapInfo& info);
 
 // ---- font rendering: one GDI font drawn into a 256 x 256 top-down 32-bit bitmap ----
-// A memory DC, the DIB section and CreateFontA(-MulDiv(pointSize, LOGPIXELSY, 72), ..., charset,
+// A memory DC, the DIB section and CreateFontA(-MulDiv(pointSize, 96, 72), ..., charset,
 // ANTIALIASED_QUALITY, VARIABLE_PITCH, face), text colour RGB(18, 40, 49) on black. 0 when the font
 // cannot be made.
 Handle FontCanvasCreate(const char* face, int pointSize, bool bold, int charset);

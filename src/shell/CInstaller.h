@@ -91,10 +91,15 @@ class CInstaller {
 
 extern CInstaller g_installer;
 
-// The wizard rectangle: 550 by 440, centred in the work area.
+// The wizard rectangle: 550 by 440 (scale times that on a high-DPI display), centred in the work area.
 constexpr int kWizardWidth = 550;
 constexpr int kWizardHeight = 440;
-guiRect WizardRect(const os::Rect& workArea);
+guiRect WizardRect(const os::Rect& workArea, int scale = 1);
+// The scale of the wizard for a display of dpi dots per inch and the installer's work area.
+int WizardScaleFor(int dpi, const os::Rect& workArea);
+// The wizard placed and scaled for the display the window is on now: at the start, and again when the
+// window is told its display's DPI changed.
+void PlaceWizard(CInstaller& installer, int dpi);
 
 // The language page comes first only when this is set.
 constexpr bool kShowLanguagePageFirst = false;

@@ -14,10 +14,20 @@
 #include "shell/Text.h"
 #include "sound/CSoundSlot.h"
 
-guiRect WizardRect(const os::Rect& area) {
+guiRect WizardRect(const os::Rect& area, int scale) {
     // Signed and truncating toward zero: a work area smaller than the wizard gives negative offsets.
-    return {area.left + (area.right - area.left - kWizardWidth) / 2,
-            area.top + (area.bottom - area.top - kWizardHeight) / 2, kWizardWidth, kWizardHeight};
+    int w = kWizardWidth * scale, h = kWizardHeight * scale;
+    return {area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2, w, h};
+}
+
+int WizardScaleFor(int dpi, const os::Rect& area) {
+    return WizardScale(dpi, kWizardWidth, kWizardHeight, area.right - area.left, area.bottom - area.top);
+}
+
+void PlaceWizard(CInstaller& in, int dpi) {
+    int scale = WizardScaleFor(dpi, in.workArea);
+    in.dialogRect = WizardRect(in.workArea, scale);
+    SetDialogArea(in.dialogRect, scale);
 }
 
 InstallFlow ChooseFlow(bool additionalInstall, bool alreadyInstalled, bool pendingInstallation) {
@@ -46,8 +56,7 @@ void TitleFromTexts(CInstaller& in) {
 // The toolkit on the window, the wizard rectangle as the dialog area, and a first frame.
 void StartPages(CInstaller& in) {
     StartGui(in.hwnd);
-    in.dialogRect = WizardRect(in.workArea);
-    SetDialogArea(in.dialogRect);
+    PlaceWizard(in, os::DisplayDpi(in.hwnd));
     DrawAll();
     UpdateAll();
 }
@@ -74,6 +83,8 @@ void DesktopIconChoice(CInstaller& in) {
 bool CInstaller::Init(void* instance) {
     hInstance = instance;
     shutdownPending = false;
+    // Read again now that the program has declared its DPI awareness: in real pixels.
+    workArea = os::WorkArea();
     os::CreateDir((os::WindowsDir() + "\\Temp").c_str());
 
     os::WindowClass windowClass{kWindowClassName, os::kCsHRedraw | os::kCsVRedraw, kLargeIconId, kSmallIconId,

@@ -3,6 +3,7 @@
 #include "engine/ConfirmCancel.h"
 #include "gui/guiDialog.h"
 #include "gui/guiInput.h"
+#include "gui/guiRedraw.h"
 #include "shell/CInstaller.h"
 
 #include <mutex>
@@ -88,6 +89,14 @@ std::intptr_t HandleWindowMessage(CInstaller& in, os::Window window, std::uint32
     case os::kWmEraseBkgnd:
         FillSurroundings(in, window);
         return 1;
+    case os::kWmDpiChanged: {
+        // Moved to a display of another DPI: the wizard takes that display's scale, around the same centre.
+        std::lock_guard<std::recursive_mutex> hold(GuiLock());
+        PlaceWizard(in, LowWord(wParam));
+        FillSurroundings(in, window);
+        MarkDirty();
+        return 0;
+    }
     case os::kWmKeyDown: {
         std::lock_guard<std::recursive_mutex> hold(GuiLock());
         if (IsDeliveredVirtualKey(wParam))

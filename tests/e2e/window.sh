@@ -268,5 +268,52 @@ ended_with "$SETUP"
 expect_eq "OK ends the program with 1" "$RC" 1
 SETUP=
 
+echo "a 200 % display, and a title in Cyrillic on a Western system"
+# Disc 1 with its texts in UTF-16 and the title in Russian; the rest of the disc as it is.
+cyr=$work/window-cyrillic-disc
+rm -rf "$cyr"
+cp -as "$disc" "$cyr"
+rm "$cyr/Media/strings.txt"
+title='Брайтвейл — установка'
+{ printf '\xff\xfe'; sed "s/^APP_TITLE\t.*\r\$/APP_TITLE\t$title\r/" "$disc/Media/strings.txt" | iconv -f UTF-8 -t UTF-16LE; } \
+    >"$cyr/Media/strings.txt"
+bv_display_stop
+unset DISPLAY
+BV_SCREEN=2048x1536 bv_display || exit 1
+wine_prefix "$work/template" "$work/window-hidpi"
+wine_drive d "$cyr" cdrom
+wine_reg_add "$product" ExeCDPath 'D:'
+for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+    bounded 60 "reg add of LogPixels" "$BV_WINE" reg add "$key" /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+done
+start_setup
+win=$(wait_window "$title")
+expect_true "the window shows the title in Cyrillic, whole ($(xdotool getwindowname "${win:-0}" 2>/dev/null))" \
+    test -n "$win" -a "$(xdotool getwindowname "${win:-0}" 2>/dev/null)" = "$title"
+HX=474 # the wizard's corner on a 2048 x 1536 screen, at twice its size
+HY=328
+xdotool mousemove 5 5
+shot hidpi 2
+big=$(crop hidpi 1100 880 $HX $HY)
+convert "$big" -sample 50% "$shots/hidpi-half.png"
+convert "$shots/hidpi-half.png" -sample 200% "$shots/hidpi-doubled.png"
+e=$(mae "$shots/hidpi-half.png" "$shots/reference-welcome.png")
+expect_true "at 192 dpi the wizard at ($HX, $HY) is the welcome page at twice its size (mean error $e)" below "$e" 0.01
+d=$(compare -metric AE "$big" "$shots/hidpi-doubled.png" null: 2>&1)
+expect_eq "every wizard pixel is a 2 x 2 block of one colour (pixels that differ)" "$d" 0
+expect_eq "the screen left of it is the surround" "$(pixel hidpi $((HX - 1)) 700)" "srgb(17,42,51)"
+expect_eq "right of it too" "$(pixel hidpi $((HX + 1100)) 700)" "srgb(17,42,51)"
+expect_eq "and below it" "$(pixel hidpi 1000 $((HY + 880)))" "srgb(17,42,51)"
+# The Install row, clicked where the enlarged wizard shows it.
+xdotool mousemove $((HX + 200)) $((HY + 250)) click 1
+xdotool mousemove 5 5
+shot hidpi-licence 1.5
+convert "$(crop hidpi-licence 640 180 $((HX + 460)) $((HY + 10)))" -sample 50% "$shots/hidpi-licence-band.png"
+e=$(mae "$shots/hidpi-licence-band.png" "$shots/reference-licence-band.png")
+expect_true "a click on the enlarged Install row opens the licence page (mean error $e)" below "$e" 0.01
+kill "$SETUP" 2>/dev/null
+SETUP=
+wine_stop
+
 echo "    screenshots: $shots"
 summary e2e-window

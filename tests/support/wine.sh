@@ -100,14 +100,15 @@ wine_pids() {
     done
 }
 
-# An X display for programs that show windows: the user's when there is one, else Xvfb. Xvfb picks a
+# An X display for programs that show windows: the user's when there is one, else Xvfb (BV_SCREEN wide
+# and high, 1024x768 unless set). Xvfb picks a
 # free display number itself and writes it to the descriptor -displayfd names once it listens: a number
 # chosen here by looking at /tmp/.X11-unix could be taken by another run between the look and the start.
 bv_display() {
     if [ -n "${DISPLAY:-}" ] && timeout 10 xdpyinfo >/dev/null 2>&1; then return 0; fi
     local told n=
     told=$(mktemp) || return 1
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$told" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${BV_SCREEN:-1024x768}x24" -nolisten tcp -noreset 3>"$told" >/dev/null 2>&1 &
     BV_XVFB_PID=$!
     for _ in $(seq 100); do
         # the number with its newline: written whole

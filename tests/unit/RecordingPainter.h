@@ -31,7 +31,7 @@ class RecordingPainter : public guiIPainter {
         clips.push_back(clip);
     }
     int Present() override { return 0; }
-    int SetViewport(const guiRect*) override { return 0; }
+    int SetViewport(const guiRect*, int) override { return 0; }
 
     // The draws of one image, in order.
     std::vector<PaintCall> Of(const guiImage* image) const {

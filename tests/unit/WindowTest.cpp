@@ -8,6 +8,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Registry.h"
 #include "support/CountingPage.h"
+#include "support/TgaBytes.h"
 
 #include <algorithm>
 #include <atomic>
@@ -211,6 +212,10 @@ TEST_F(Window, WizardRectIsCentredAndNeverClamped) {
 }
 
 TEST_F(Window, SetDialogAreaMovesThePainterViewport) {
+    SetDialogArea({474, 328, 1100, 880}, 2);
+    EXPECT_EQ(g_wizardScale, 2);
+    SetDialogArea({237, 164, 550, 440}, 0);
+    EXPECT_EQ(g_wizardScale, 1) << "no scale below 1";
     SetDialogArea({237, 164, 550, 440});
     EXPECT_EQ(g_dialogArea.x, 237);
     g_painter = &g_painterGDI;
@@ -219,6 +224,47 @@ TEST_F(Window, SetDialogAreaMovesThePainterViewport) {
     EXPECT_EQ(g_painterGDI.viewport.y, 20);
     EXPECT_EQ(g_painterGDI.backBuffer.width, 550);
     EXPECT_EQ(g_painterGDI.backBuffer.height, 440);
+    SetDialogArea({474, 328, 1100, 880}, 2);
+    EXPECT_EQ(g_painterGDI.viewport.w, 1100);
+    EXPECT_EQ(g_painterGDI.backBuffer.width, 550) << "the pages draw in wizard pixels";
+    EXPECT_EQ(g_painterGDI.backBuffer.height, 440);
+}
+
+TEST_F(Window, TheWizardScaleIsTheWholeNumberNearestTheDpiThatFits) {
+    auto scale = [](int dpi, int w, int h) { return WizardScaleFor(dpi, {0, 0, w, h}); };
+    EXPECT_EQ(scale(96, 1024, 768), 1);
+    EXPECT_EQ(scale(120, 1920, 1040), 1) << "125 % is nearer to 1 than to 2";
+    EXPECT_EQ(scale(144, 1920, 1040), 2) << "150 % rounds up";
+    EXPECT_EQ(scale(192, 2048, 1536), 2);
+    EXPECT_EQ(scale(288, 2048, 1536), 3) << "1650 x 1320 fits";
+    EXPECT_EQ(scale(288, 1600, 1200), 2) << "1650 wide does not fit: the next smaller scale";
+    EXPECT_EQ(scale(192, 1099, 1536), 1);
+    EXPECT_EQ(scale(192, 2048, 879), 1);
+    EXPECT_EQ(scale(192, 1100, 880), 2) << "exactly the work area fits";
+    EXPECT_EQ(scale(192, 500, 400), 1) << "a screen smaller than the wizard still gets it whole";
+    EXPECT_EQ(scale(0, 1024, 768), 1);
+    EXPECT_EQ(scale(-96, 1024, 768), 1);
+    EXPECT_EQ(scale(96 * 1000, 1 << 30, 1 << 30), 8) << "a DPI beyond reason is capped";
+
+    guiRect r = WizardRect({0, 30, 2048, 1536}, 2);
+    EXPECT_EQ(r.x, 474);
+    EXPECT_EQ(r.y, 30 + 313);
+    EXPECT_EQ(r.w, 1100);
+    EXPECT_EQ(r.h, 880);
+}
+
+TEST_F(Window, AtTwiceTheScaleThePointerIsInWizardPixels) {
+    InputProbe page("page");
+    g_currentPage = &page;
+    SetDialogArea({474, 328, 1100, 880}, 2);
+    Send(os::kWmMouseMove, 0, os::testdouble::MousePoint(474 + 201, 328 + 99));
+    Send(os::kWmMouseMove, 0, os::testdouble::MousePoint(474 + 1099, 328 + 879));
+    Send(os::kWmMouseMove, 0, os::testdouble::MousePoint(473, 327));
+    Send(os::kWmMouseMove, 0, os::testdouble::MousePoint(472, 326));
+    EXPECT_EQ(g_seen, (std::vector<std::string>{"page mouse 2 at 100,49", "page mouse 2 at 549,439",
+                                                "page mouse 2 at -1,-1", "page mouse 2 at -1,-1"}))
+        << "a pixel left of or above the wizard stays outside it";
+    g_currentPage = nullptr;
 }
 
 class Startup : public World {
@@ -277,6 +323,59 @@ TEST_F(Startup, FreshInstallationOpensTheWindowAndTheWelcomePage) {
     EXPECT_FALSE(in.copyComplete);
     EXPECT_EQ(in.yesNoBox->visible, 0);
     EXPECT_TRUE(D().boxes.empty());
+}
+
+TEST_F(Startup, AtTwiceTheDpiTheWizardIsDoubledPixelForPixelAndClicksHitWhatTheyShow) {
+    D().displayDpi = 192;
+    D().screenWidth = 2048;
+    D().screenHeight = 1536;
+    D().screen.assign(2048 * 1536 * 3, 0);
+    D().clientRect = {0, 0, 2048, 1536};
+    D().workArea = {0, 0, 2048, 1536};
+    // A background of a different colour at nearly every pixel: a block out of place shows.
+    std::string pixels;
+    for (int y = 0; y < 440; ++y)
+        for (int x = 0; x < 550; ++x)
+            pixels += std::string{char(x % 251), char(y % 241), char((x * 7 + y * 3) % 256 | 1)};
+    Write("C:\\Media\\back_install.tga", tgabytes::Tga(550, 440, 24, pixels));
+    CInstaller& in = g_installer;
+    ASSERT_TRUE(in.Init(nullptr));
+    EXPECT_EQ(in.dialogRect.x, 474);
+    EXPECT_EQ(in.dialogRect.y, 328);
+    EXPECT_EQ(in.dialogRect.w, 1100);
+    EXPECT_EQ(in.dialogRect.h, 880);
+    ASSERT_EQ(g_painterGDI.backBuffer.width, 550);
+    DrawAll();
+
+    // Every wizard pixel is a 2 x 2 block of the back buffer's colour on the screen.
+    const guiImage& back = g_painterGDI.backBuffer;
+    auto screen = [](int x, int y) {
+        const std::uint8_t* p = &D().screen[(static_cast<std::size_t>(y) * 2048 + x) * 3];
+        return std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0]);
+    };
+    int differing = 0, coloured = 0;
+    for (int y = 0; y < 440; y += 7)
+        for (int x = 0; x < 550; x += 3) {
+            const std::uint8_t* b = back.PixelAt(x, 439 - y); // bottom-up, as Windows reads it
+            std::string want = std::to_string(b[2]) + "," + std::to_string(b[1]) + "," + std::to_string(b[0]);
+            if (want != "0,0,0") ++coloured;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    if (screen(474 + 2 * x + dx, 328 + 2 * y + dy) != want) ++differing;
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(coloured, 1000) << "the welcome page's skin was drawn";
+    EXPECT_EQ(screen(473, 500), "0,0,0") << "nothing drawn left of the wizard";
+    EXPECT_EQ(screen(474 + 1100, 500), "0,0,0") << "nor right of it";
+
+    // The Install row, where the screen shows it: its wizard rectangle doubled.
+    const guiRect row = in.wndInstall.Focused()->rect;
+    std::intptr_t at = os::testdouble::MousePoint(474 + 2 * (row.x + row.w / 2), 328 + 2 * (row.y + row.h / 2));
+    auto window = reinterpret_cast<os::Window>(1);
+    HandleWindowMessage(in, window, os::kWmMouseMove, 0, at);
+    HandleWindowMessage(in, window, os::kWmLButtonDown, 0, at);
+    HandleWindowMessage(in, window, os::kWmLButtonUp, 0, at);
+    EXPECT_EQ(g_currentPage.load(), &in.wndLicense) << "the click reached the Install row";
 }
 
 TEST_F(Startup, MaintenanceShowsOnlyThePlayPage) {

@@ -56,6 +56,7 @@ struct State {
     std::string tempPath = "C:\\Temp\\";
     std::string modulePath = "C:\\Temp\\setup.exe"; // with unrar.dll beside it, as the relaunched copy
     Rect workArea{0, 0, 1024, 768};
+    int displayDpi = 96;
     std::uint32_t ticks = 0;
     std::uint32_t sleptMs = 0;
     std::string lastErrorText;

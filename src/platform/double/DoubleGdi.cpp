@@ -32,6 +32,12 @@ void ScreenSize(Handle, int* width, int* height) {
     *height = Double().screenHeight;
 }
 
+int DisplayDpi(Window) {
+    return Double().displayDpi;
+}
+
+void DeclareDpiAware() {}
+
 void StretchBits(Handle, int dx, int dy, int dw, int dh, int, int, int sw, int sh, const void* bits,
                  const BitmapInfo& info) {
     // As Windows reads a DIB: rows rounded up to 4 bytes, bottom-up for a positive height.

@@ -30,9 +30,49 @@ void ScreenSize(Handle dc, int* width, int* height) {
     *height = GetDeviceCaps(reinterpret_cast<HDC>(dc), VERTRES);
 }
 
+int DisplayDpi(Window window) {
+    using Fn = UINT(WINAPI*)(HWND);
+    static const Fn forWindow = [] {
+        HMODULE user32 = GetModuleHandleA("user32.dll");
+        return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
+                      : nullptr;
+    }();
+    int dpi = 0;
+    if (forWindow && window) dpi = static_cast<int>(forWindow(static_cast<HWND>(window)));
+    if (dpi <= 0) {
+        HDC screen = GetDC(nullptr);
+        if (screen) {
+            dpi = GetDeviceCaps(screen, LOGPIXELSY);
+            ReleaseDC(nullptr, screen);
+        }
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
+void DeclareDpiAware() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32) return;
+    // Windows 10 1703 and later: per monitor, version 2; then per monitor; then, before Windows 10,
+    // system-wide. Each is looked up by name: older systems lack them.
+    using ContextFn = BOOL(WINAPI*)(HANDLE);
+    if (auto setContext = reinterpret_cast<ContextFn>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))) {
+        if (setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4))) ||
+            setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-3))))
+            return;
+        // Already set (by the manifest) is as good as set here.
+        if (GetLastError() == ERROR_ACCESS_DENIED) return;
+    }
+    using AwareFn = BOOL(WINAPI*)();
+    if (auto setAware = reinterpret_cast<AwareFn>(reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware"))))
+        setAware();
+}
+
 void StretchBits(Handle dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const void* bits,
                  const BitmapInfo& info) {
     static_assert(sizeof(BitmapInfo) == sizeof(BITMAPINFO), "the layout of BITMAPINFO");
+    // Whole-number enlargements on high-DPI screens: each pixel repeated, never blended.
+    SetStretchBltMode(reinterpret_cast<HDC>(dc), COLORONCOLOR);
     StretchDIBits(reinterpret_cast<HDC>(dc), dx, dy, dw, dh, sx, sy, sw, sh, bits,
                   reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
 }
@@ -62,7 +102,9 @@ Handle FontCanvasCreate(const char* face, int pointSize, bool bold, int charset)
     c->dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &c->bits, nullptr, 0);
     ReleaseDC(nullptr, screen);
     SetMapMode(c->dc, MM_TEXT);
-    int height = -MulDiv(pointSize, GetDeviceCaps(c->dc, LOGPIXELSY), 72);
+    // In wizard pixels, which are 96-dpi pixels whatever the display: the layout of strings.txt is
+    // measured in them, and the whole wizard is enlarged on a high-DPI display.
+    int height = -MulDiv(pointSize, 96, 72);
     c->font = CreateFontA(height, 0, 0, 0, bold ? 700 : 0, FALSE, FALSE, FALSE, static_cast<BYTE>(charset),
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, face);
     if (!c->font || !c->dib || !c->dc) {
