@@ -97,9 +97,9 @@ constexpr int kWizardHeight = 440;
 guiRect WizardRect(const os::Rect& workArea, int scale = 1);
 // The scale of the wizard for a display of dpi dots per inch and the installer's work area.
 int WizardScaleFor(int dpi, const os::Rect& workArea);
-// The wizard placed and scaled for the display the window is on now: at the start, and again when the
-// window is told its display's DPI changed.
-void PlaceWizard(CInstaller& installer, int dpi);
+// The wizard placed and scaled in the area for a display of dpi: at the start in the work area, and in
+// the window's client area when the window is told its display's DPI changed.
+void PlaceWizard(CInstaller& installer, int dpi, const os::Rect& area);
 
 // The language page comes first only when this is set.
 constexpr bool kShowLanguagePageFirst = false;

@@ -24,9 +24,9 @@ int WizardScaleFor(int dpi, const os::Rect& area) {
     return WizardScale(dpi, kWizardWidth, kWizardHeight, area.right - area.left, area.bottom - area.top);
 }
 
-void PlaceWizard(CInstaller& in, int dpi) {
-    int scale = WizardScaleFor(dpi, in.workArea);
-    in.dialogRect = WizardRect(in.workArea, scale);
+void PlaceWizard(CInstaller& in, int dpi, const os::Rect& area) {
+    int scale = WizardScaleFor(dpi, area);
+    in.dialogRect = WizardRect(area, scale);
     SetDialogArea(in.dialogRect, scale);
 }
 
@@ -56,7 +56,7 @@ void TitleFromTexts(CInstaller& in) {
 // The toolkit on the window, the wizard rectangle as the dialog area, and a first frame.
 void StartPages(CInstaller& in) {
     StartGui(in.hwnd);
-    PlaceWizard(in, os::DisplayDpi(in.hwnd));
+    PlaceWizard(in, os::DisplayDpi(in.hwnd), in.workArea);
     DrawAll();
     UpdateAll();
 }

@@ -92,7 +92,7 @@ std::intptr_t HandleWindowMessage(CInstaller& in, os::Window window, std::uint32
     case os::kWmDpiChanged: {
         // Moved to a display of another DPI: the wizard takes that display's scale, around the same centre.
         std::lock_guard<std::recursive_mutex> hold(GuiLock());
-        PlaceWizard(in, LowWord(wParam));
+        PlaceWizard(in, LowWord(wParam), os::ClientRect(window));
         FillSurroundings(in, window);
         MarkDirty();
         return 0;

@@ -267,6 +267,20 @@ TEST_F(Window, AtTwiceTheScaleThePointerIsInWizardPixels) {
     g_currentPage = nullptr;
 }
 
+TEST_F(Window, MovedToADisplayOfAnotherDpiTheWizardTakesItsScale) {
+    D().clientRect = {0, 0, 2048, 1536};
+    g_painter = &g_painterGDI;
+    EXPECT_EQ(Send(os::kWmDpiChanged, 192 | (192u << 16)), 0);
+    EXPECT_EQ(g_installer.dialogRect.x, 474);
+    EXPECT_EQ(g_installer.dialogRect.w, 1100);
+    EXPECT_EQ(g_wizardScale, 2);
+    EXPECT_EQ(g_painterGDI.viewport.h, 880);
+    EXPECT_EQ(D().fills.size(), 4u) << "the surround is filled again around the new rectangle";
+    Send(os::kWmDpiChanged, 96 | (96u << 16));
+    EXPECT_EQ(g_installer.dialogRect.x, 749);
+    EXPECT_EQ(g_wizardScale, 1);
+}
+
 class Startup : public World {
   protected:
     void SetUp() override {
