@@ -53,7 +53,7 @@ declare -A floor=(
     [e2e-faults]=72     # (75; 74 when the notice's Alt+F4 ended the program)
     [e2e-finish]=112    # (117)
     [e2e-signed]=8      # (9)
-    [e2e-quiet]=20      # (22)
+    [e2e-quiet]=23      # (25)
     [e2e-startup]=22    # (23)
     [e2e-window]=32     # (34)
 )

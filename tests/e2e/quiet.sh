@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installing and removing without questions under Wine: /VERYSILENT with the second disc in a second
-# CD-ROM drive, /S /D= with blanks, a disc in no drive, a line not understood, uninstall.exe /S.
+# CD-ROM drive, /S /D= with blanks, a disc in no drive, /SILENT showing the progress page only, a line not
+# understood, uninstall.exe /S.
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
 . "$top/tests/support/e2e.sh"
@@ -80,6 +81,30 @@ expect_eq "no window of ours on screen" "$seen" 0
 expect_eq "the target as before" "$(listing "$game")" "$before"
 expect_true "the debug output says why" grep -q 'setup failed: the disc cd2 is in no drive' "$log"
 expect_eq "not registered" "$(wine_reg_value "$product" InstallDir)" ""
+
+echo "/SILENT: the progress page only"
+wine_prefix "$work/template" "$work/quiet-silent"
+own_profile
+wine_drive d "$disc1" cdrom
+wine_drive e "$disc2" cdrom
+game="$WINEPREFIX/drive_c/Games/Silent"
+log=$work/quiet-silent.log
+WINEDEBUG=-all,+debugstr timeout 600 "$BV_WINE" 'D:\setup.exe' /SILENT '/DIR=C:\Games\Silent' >"$log" 2>&1 &
+pid=$!
+# The first sight of the window is screenshot at once; the page must be the progress page then.
+first=none
+while kill -0 "$pid" 2>/dev/null; do
+    if xdotool search --onlyvisible --name 'Brightvale' >/dev/null 2>&1; then
+        if on_page silent-first back_progress.tga; then first=progress; else first=other; fi
+        break
+    fi
+    sleep 0.1
+done
+wait "$pid"
+rc=$?
+expect_true "exit code 0" exit_code 0
+expect_eq "the window's first sight is the progress page" "$first" progress
+expect_eq "every file equal to unrar x of the packages" "$(unpacked_differs "$disc1" "$game"; unpacked_differs "$disc2" "$game")" ""
 
 echo "a line not understood"
 quiet_setup badline /VERYSILENT /BOGUS
