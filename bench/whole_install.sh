@@ -179,7 +179,7 @@ first_frame() {
     echo "$t0 $seen"
 }
 
-declare -a T_SETUP T_SETUP_RAW T_COPY T_NSIS T_XCOPY T_CP T_FIRST T_FIRST_TRACE T_FPS T_NOTICE
+declare -a T_SETUP T_SETUP_RAW T_COPY T_NSIS T_XCOPY T_PLAIN T_CP T_FIRST T_FIRST_TRACE T_FPS T_NOTICE
 # figures N: the best and the spread of the first N rounds, and the ratios
 figures() {
     local n=$1 r
@@ -196,6 +196,8 @@ figures() {
     read -r nsis nsis_spread < <(stats T_NSIS)
     read -r xcopy xcopy_spread < <(stats T_XCOPY)
     read -r cp cp_spread < <(stats T_CP)
+    local plain plain_spread
+    read -r plain plain_spread < <(stats T_PLAIN)
     read -r first first_spread < <(stats T_FIRST)
     read -r first_trace first_trace_spread < <(stats T_FIRST_TRACE)
     read -r setup_raw setup_raw_spread < <(stats T_SETUP_RAW)
@@ -216,10 +218,13 @@ figures() {
     echo "setup_with_notice: $setup_raw s (spread $setup_raw_spread): the click on Install to the quality page, the notice answered at most $notice s after it showed"
     echo "nsis: $nsis s (spread $nsis_spread): wine64 P:\\installer.exe /S /D=C:\\Games\\NSIS, start to end of the process"
     echo "xcopy: $xcopy s (spread $xcopy_spread): wine64 xcopy /E /I /Q /Y P:\\game C:\\Games\\Xcopy, start to end of the process"
+    echo "plain: $plain s (spread $plain_spread): a Windows program under Wine copying P:\\game to C:\\Games\\Plain with CreateFile, ReadFile and WriteFile of 1 MiB alone, timed in the process: the floor of any copy under Wine"
     echo "cp: $cp s (spread $cp_spread): native cp -r of the payload into the prefix's C: drive (the same file system), start to end of the process: the limit"
     echo "setup_vs_nsis: $setup_vs_nsis (goal at most 1.0: $(verdict "$setup_vs_nsis" 1.0 "<="))"
     echo "setup_vs_xcopy: $setup_vs_xcopy (goal below 1.0: $(verdict "$setup_vs_xcopy" 1.0 "<"))"
     echo "setup_vs_cp: $setup_vs_cp (goal at most 2.0: $(verdict "$setup_vs_cp" 2.0 "<="))"
+    echo "plain_vs_cp: $(ratio "$plain" "$cp") (Wine's own cost over the native copy, which no program under it avoids)"
+    echo "setup_vs_plain: $(ratio "$copy" "$plain") (the installer's cost over that floor)"
     echo "first_frame: $first s (spread $first_spread): from starting D:\\setup.exe (it relaunches itself from the temporary folder) to the welcome page's subtitle on screen, polled every 2 ms (goal at most 1 s: $(verdict "$first" 1.0 "<="))"
     echo "first_frame_call: $first_trace s (spread $first_trace_spread): to its first StretchDIBits of the wizard in Wine's +timestamp trace (1 ms steps); the first window of the prefix, so Wine starts its desktop process in this time too"
     echo "idle_fps: $fps_best frames/s (spread $fps_spread): StretchDIBits of the wizard in Wine's +bitmap trace over 5 s of the idle welcome page"
@@ -264,6 +269,16 @@ for r in $(seq "$rounds"); do
     t_xcopy=$(sub "$t1" "$t0")
     check_target xcopy "$c/Games/Xcopy" "$r"
     rm -rf "$c/Games/Xcopy"
+
+    # The floor of any Windows program's copy under Wine: CreateFile, ReadFile and WriteFile of 1 MiB
+    # and nothing else, timed inside the process (its start is not counted).
+    step="the plain copy under Wine"
+    settle "$game"
+    cp "$top/build/win64/bin/bench_extract_win.exe" "$c/bench_extract_win.exe"
+    t_plain=$("$BV_WINE" 'C:\bench_extract_win.exe' copy 'P:\game' 'C:\Games\Plain' 2>/dev/null | tr -d '\r')
+    [[ "$t_plain" =~ ^[0-9.]+$ ]] || die "the plain copy failed"
+    check_target plain "$c/Games/Plain" "$r"
+    rm -rf "$c/Games/Plain" "$c/bench_extract_win.exe"
 
     # The limit: a native copy of the same files into the same file system, the prefix's C: drive.
     step="cp -r"
@@ -350,8 +365,9 @@ for r in $(seq "$rounds"); do
     T_XCOPY[r]=$t_xcopy
     T_NSIS[r]=$t_nsis
     T_CP[r]=$t_cp
-    printf 'round %d: setup %s s (checks to the notice %s s, OK to the notice gone %s s, to the quality page %s s), nsis %s s, xcopy %s s, cp %s s, first frame %s s (traced call %s s), idle %s frames/s\n' \
-        "$r" "${T_SETUP[r]}" "$(sub "$t_notice" "$t0")" "$(sub "$t_gone" "$t_ok")" "${T_COPY[r]}" "${T_NSIS[r]}" "${T_XCOPY[r]}" "${T_CP[r]}" "${T_FIRST[r]}" "${T_FIRST_TRACE[r]}" "${T_FPS[r]}"
+    T_PLAIN[r]=$t_plain
+    printf 'round %d: setup %s s (checks to the notice %s s, OK to the notice gone %s s, to the quality page %s s), nsis %s s, xcopy %s s, plain %s s, cp %s s, first frame %s s (traced call %s s), idle %s frames/s\n' \
+        "$r" "${T_SETUP[r]}" "$(sub "$t_notice" "$t0")" "$(sub "$t_gone" "$t_ok")" "${T_COPY[r]}" "${T_NSIS[r]}" "${T_XCOPY[r]}" "${T_PLAIN[r]}" "${T_CP[r]}" "${T_FIRST[r]}" "${T_FIRST_TRACE[r]}" "${T_FPS[r]}"
 done
 step="the figures"
 figures "$rounds"
