@@ -124,7 +124,9 @@ int main(int argc, char** argv) {
     }
     std::string out = root + "\\out", xout = root + "\\xout";
     g_installer.gameDir = out;
-    double standin = 1e30, xcopy = 1e30, start = 1e30;
+    double standin = 1e30, xcopy = 1e30, start = 1e30, plain = 1e30;
+    std::vector<char> buffer(1 << 20);
+    std::string pout = root + "\\pout";
     for (int r = 0; r < rounds; ++r) {
         DeleteTree(out.c_str());
         CreateDirectoryA(out.c_str(), nullptr);
@@ -137,6 +139,8 @@ int main(int argc, char** argv) {
                            }));
         DeleteTree(xout.c_str());
         xcopy = std::min(xcopy, Timed([&] { return Xcopy(root + "\\src", xout); }));
+        DeleteTree(pout.c_str());
+        plain = std::min(plain, Timed([&] { return PlainCopyTree(root + "\\src", pout, buffer); }));
         DeleteTree((root + "\\xempty").c_str());
         start = std::min(start, Timed([&] { return Xcopy(root + "\\empty", root + "\\xempty"); }));
     }
@@ -146,5 +150,7 @@ int main(int argc, char** argv) {
     std::printf("win64_xcopy_mib_per_s: %.1f\n", mib / xcopy);
     std::printf("win64_xcopy_start_s: %.3f\n", start);
     std::printf("win64_standin_vs_xcopy: %.3f\n", xcopy / standin);
+    std::printf("win64_plain_mib_per_s: %.1f\n", mib / plain);
+    std::printf("win64_standin_vs_plain: %.3f\n", standin / plain);
     return 0;
 }

@@ -437,120 +437,6 @@ class CrcHelper {
     std::atomic<bool> cancel{false};
 };
 
-// Reads a large member's blocks into a ring ahead of the writer, and checks their CRC as it goes: the
-// two copies of every byte (out of the archive, into the file) run on two threads. A thread waits only
-// when the other is a whole ring ahead or behind; a writer that frees slots wakes a waiting reader once
-// a batch of them is free, not once a block.
-class ReadAhead {
-  public:
-    static constexpr int kRing = 8;
-    static constexpr int kBatch = 4;
-
-    ~ReadAhead() {
-        if (!started) return;
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            quit = true;
-        }
-        wake.notify_one();
-        pthread_join(thread, nullptr);
-    }
-    bool Start() { return started = pthread_create(&thread, nullptr, &ReadAhead::Main, this) == 0; }
-    // Reads length bytes from at in blocks into ring (kRing blocks of block bytes). Only while idle.
-    void Begin(Source* from, std::uint64_t at, std::uint64_t length, std::uint8_t* ring, std::size_t block) {
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            source = from;
-            start = at;
-            size = length;
-            buffers = ring;
-            blockSize = block;
-            filled = consumed = 0;
-            failed = stop = false;
-            active = true;
-        }
-        wake.notify_one();
-    }
-    // Block i (the next one), once read; null when it could not be read.
-    const std::uint8_t* Next(std::uint64_t i) {
-        std::unique_lock<std::mutex> hold(lock);
-        if (filled <= i) {
-            if (readerWaits) wake.notify_one(); // it may be waiting for less than a batch
-            writerWaits = true;
-            ready.wait(hold, [&] { return filled > i || failed; });
-            writerWaits = false;
-        }
-        if (filled <= i) return nullptr;
-        return buffers + (i % kRing) * blockSize;
-    }
-    // The block handed out last is written: its slot may be read into again.
-    void Done() {
-        std::lock_guard<std::mutex> hold(lock);
-        ++consumed;
-        if (readerWaits && consumed % kBatch == 0) wake.notify_one();
-    }
-    // Waits until the member is read to its end, or stopped; the CRC of what was read.
-    std::uint32_t Finish(bool early) {
-        std::unique_lock<std::mutex> hold(lock);
-        if (early) stop = true;
-        wake.notify_one();
-        ready.wait(hold, [&] { return !active; });
-        return crc;
-    }
-
-  private:
-    static void* Main(void* self) {
-        static_cast<ReadAhead*>(self)->Run();
-        return nullptr;
-    }
-    void Run() {
-        std::unique_lock<std::mutex> hold(lock);
-        for (;;) {
-            wake.wait(hold, [&] { return active || quit; });
-            if (quit) return;
-            std::uint32_t c = 0;
-            std::uint64_t blocks = (size + blockSize - 1) / blockSize;
-            for (std::uint64_t i = 0; i < blocks; ++i) {
-                if (i >= consumed + kRing && !stop && !quit) {
-                    readerWaits = true;
-                    wake.wait(hold, [&] { return i < consumed + kRing || stop || quit; });
-                    readerWaits = false;
-                }
-                if (stop || quit) break;
-                std::uint8_t* b = buffers + (i % kRing) * blockSize;
-                std::uint64_t at = i * blockSize;
-                std::size_t n = static_cast<std::size_t>(size - at < blockSize ? size - at : blockSize);
-                hold.unlock();
-                bool read = source->ReadAt(start + at, b, n);
-                if (read) c = Crc32(c, b, n);
-                hold.lock();
-                if (!read) {
-                    failed = true;
-                    break;
-                }
-                filled = i + 1;
-                if (writerWaits) ready.notify_one();
-            }
-            crc = c;
-            active = false;
-            ready.notify_one();
-        }
-    }
-
-    pthread_t thread{};
-    bool started = false;
-    std::mutex lock;
-    std::condition_variable wake, ready; // the reader waits on wake, the writer on ready
-    Source* source = nullptr;
-    std::uint64_t start = 0, size = 0;
-    std::uint8_t* buffers = nullptr;
-    std::size_t blockSize = 0;
-    std::uint64_t filled = 0, consumed = 0;
-    bool active = false, failed = false, stop = false, quit = false;
-    bool readerWaits = false, writerWaits = false;
-    std::uint32_t crc = 0;
-};
-
 Reader::Reader(Source& source) : src(source) {}
 Reader::~Reader() = default;
 
@@ -591,38 +477,9 @@ int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_
         if (m.hasCrc && crc != m.crc) return kBadData;
         return kSuccess;
     }
-    // Members of a batch or less are checked in line: a hand-over would only add the wake-up.
-    const std::uint64_t batchBytes = static_cast<std::uint64_t>(ReadAhead::kBatch) * bufferSize;
-    if (left > batchBytes && !ahead) {
-        ahead = std::make_unique<ReadAhead>();
-        if (!ahead->Start()) ahead.reset();
-    }
-    if (left > batchBytes && ahead) {
-        // The ring is kept for the archive's later members.
-        if (ring.size() != ReadAhead::kRing * bufferSize) ring.assign(ReadAhead::kRing * bufferSize, 0);
-        ahead->Begin(&src, at, left, ring.data(), bufferSize);
-        for (std::uint64_t i = 0, done = 0; done < left; ++i) {
-            std::size_t n = static_cast<std::size_t>(left - done < bufferSize ? left - done : bufferSize);
-            // The archive was whole when its header was read: now it cannot be read (a disc taken out,
-            // a file cut short meanwhile).
-            const std::uint8_t* b = ahead->Next(i);
-            if (!b) {
-                ahead->Finish(true);
-                return kERead;
-            }
-            // The reader stops before this returns: it reads into the ring.
-            if (!sink(b, n)) {
-                ahead->Finish(true);
-                return kUnknown;
-            }
-            ahead->Done();
-            done += n;
-        }
-        crc = ahead->Finish(false);
-        if (m.packSize != m.unpSize) return kBadData;
-        if (m.hasCrc && crc != m.crc) return kBadData;
-        return kSuccess;
-    }
+    // Read, checked and written a block at a time through one buffer, on this thread: the block is
+    // still in the processor's cache for the CRC and the write. Under Wine a read-ahead thread with a
+    // ring of buffers, or a chunk of blocks checked on the helper beside the write, was slower.
     while (left > 0) {
         std::size_t n = static_cast<std::size_t>(left < bufferSize ? left : bufferSize);
         if (!src.ReadAt(at, buffer, n)) return kERead;

@@ -54,7 +54,6 @@ constexpr std::size_t kMaxStoredName = 4 * kMaxName;
 constexpr std::size_t kBlock = 1 << 20; // data is written and reported in blocks of at most 1 MiB
 
 class CrcHelper;
-class ReadAhead;
 
 class Reader {
   public:
@@ -80,11 +79,8 @@ class Reader {
     bool encryptedHeaders = false;
     bool done = false;
     // The data CRC of large mapped members is computed on a second thread while the blocks are
-    // written; large members that are read are read ahead, and checked, on a second thread, into a
-    // ring of buffers that lives as long as the reader.
+    // written from the mapping.
     std::unique_ptr<CrcHelper> helper;
-    std::unique_ptr<ReadAhead> ahead;
-    std::vector<std::uint8_t> ring;
 };
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t length);

@@ -150,9 +150,9 @@ TEST(StandInReader, DataThatCanNoLongerBeReadIsAReadError) {
     }
 }
 
-// A large member is read ahead of its writer through a ring of buffers: stopped by the writer or cut
-// off by the archive at any block, about a ring in or at its edges, it ends with the blocks before the
-// stop written in order, and the same reader goes on to the next member.
+// A large member that is read (not mapped): stopped by the writer or cut off by the archive at any
+// block, it ends with the blocks before the stop written in order, and the same reader goes on to the
+// next member.
 TEST(StandInReader, ALargeMemberStoppedOrCutAnywhereLeavesTheReaderWhole) {
     const std::size_t block = 1 << 16;
     std::string a(40 * block + 123, '\0'), b(6 * block + 7, '\0');
