@@ -367,15 +367,8 @@ int Reader::Next5(Member* m) {
 // of a block (a virtual processor that went idle must be interrupted).
 constexpr std::uint64_t kMapHelperBytes = 256 * 1024; // smaller mapped members are checked in line
 
-struct CrcJob {
-    const std::uint8_t* data;
-    std::size_t length;
-};
-
 class CrcHelper {
   public:
-    static constexpr int kBatch = 4; // jobs a hand-over
-
     ~CrcHelper() {
         if (!started) return;
         {
@@ -386,12 +379,12 @@ class CrcHelper {
         pthread_join(thread, nullptr);
     }
     bool Start() { return started = pthread_create(&thread, nullptr, &CrcHelper::Main, this) == 0; }
-    // Only while no batch is pending.
-    void Submit(const CrcJob* batch, int count) {
+    // The CRC of length bytes at data, continued from crc. Only while none is pending.
+    void Submit(const std::uint8_t* data, std::size_t length) {
         {
             std::lock_guard<std::mutex> hold(lock);
-            std::copy(batch, batch + count, jobs);
-            jobCount = count;
+            job = data;
+            jobLength = length;
             busy = true;
         }
         work.notify_one();
@@ -418,9 +411,8 @@ class CrcHelper {
             hold.unlock();
             std::uint32_t c = h->crc;
             // In blocks, so that a stop is seen soon.
-            for (int i = 0; i < h->jobCount; ++i)
-                for (std::size_t at = 0; at < h->jobs[i].length && !h->cancel; at += kBlock)
-                    c = Crc32(c, h->jobs[i].data + at, std::min(kBlock, h->jobs[i].length - at));
+            for (std::size_t at = 0; at < h->jobLength && !h->cancel; at += kBlock)
+                c = Crc32(c, h->job + at, std::min(kBlock, h->jobLength - at));
             hold.lock();
             h->crc = c;
             h->busy = false;
@@ -431,8 +423,8 @@ class CrcHelper {
     bool started = false;
     std::mutex lock;
     std::condition_variable work, done;
-    CrcJob jobs[kBatch] = {};
-    int jobCount = 0;
+    const std::uint8_t* job = nullptr;
+    std::size_t jobLength = 0;
     bool busy = false, quit = false;
     std::atomic<bool> cancel{false};
 };
@@ -457,8 +449,7 @@ int Reader::ReadData(const Member& m, const std::function<bool(const std::uint8_
         bool beside = left > kMapHelperBytes && helper;
         if (beside) {
             helper->crc = 0;
-            CrcJob job{data, static_cast<std::size_t>(left)};
-            helper->Submit(&job, 1);
+            helper->Submit(data, static_cast<std::size_t>(left));
         }
         for (std::uint64_t done = 0; done < left;) {
             std::size_t n = static_cast<std::size_t>(left - done < bufferSize ? left - done : bufferSize);

@@ -86,6 +86,13 @@ class World : public ::testing::Test {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     bool Exists(const std::string& windowsPath) { return fs::exists(os::testdouble::HostPath(windowsPath)); }
+    // The user's desktop and Programs folders, there on the disk, where the shortcuts go.
+    void UserFolders() {
+        D().specialFolders[os::kCsidlDesktopDirectory] = u"C:\\Users\\ann\\Desktop";
+        D().specialFolders[os::kCsidlPrograms] = u"C:\\Users\\ann\\Programs";
+        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Desktop"));
+        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Programs"));
+    }
 
     // The string table loaded from these lines (ANSI file).
     void LoadStrings(const std::string& lines) {

@@ -10,10 +10,7 @@ class Finish : public World {
   protected:
     void SetUp() override {
         World::SetUp();
-        D().specialFolders[os::kCsidlDesktopDirectory] = u"C:\\Users\\ann\\Desktop";
-        D().specialFolders[os::kCsidlPrograms] = u"C:\\Users\\ann\\Programs";
-        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Desktop"));
-        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Programs"));
+        UserFolders();
         Write("D:\\uninstall.exe", "MZ uninstaller");
         Write("D:\\Media\\strings.txt", "GAME_EXE Brightvale.exe\n");
         Write("C:\\Games\\Brightvale\\Brightvale.exe", "MZ game");

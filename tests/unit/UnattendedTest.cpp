@@ -67,10 +67,7 @@ class Unattended : public CopyWorld {
   protected:
     void SetUp() override {
         CopyWorld::SetUp();
-        D().specialFolders[os::kCsidlDesktopDirectory] = u"C:\\Users\\ann\\Desktop";
-        D().specialFolders[os::kCsidlPrograms] = u"C:\\Users\\ann\\Programs";
-        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Desktop"));
-        fs::create_directories(os::testdouble::HostPath("C:\\Users\\ann\\Programs"));
+        UserFolders();
         D().modulePath = "C:\\Temp\\$$$1.tmp";
         D().freeBytes['C'] = 1ull << 34;
         reg::WriteString(os::kHkeyCurrentUser, reg::kProductKey, "ExeCDPath", "D:");
