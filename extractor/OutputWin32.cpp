@@ -104,13 +104,30 @@ std::string RecordName(const rar::Member& m) {
 
 bool Output::MakePath(const std::wstring& path) {
     if (path == lastFolder) return true;
-    // Below the last folder only the new levels need a look.
-    std::size_t from = 1;
+    // The levels before made are there. Below the last folder only the new levels need a look;
+    // otherwise the deepest level that is there is looked for from the end: a package's members land
+    // in the target or just below it, and each level from the drive down is a trip to the file system
+    // (under Wine a third of a millisecond for a failed create and its look).
+    std::size_t made = 0;
     if (!lastFolder.empty() && path.size() > lastFolder.size() &&
         (path[lastFolder.size()] == L'\\' || path[lastFolder.size()] == L'/') &&
-        path.compare(0, lastFolder.size(), lastFolder) == 0)
-        from = lastFolder.size() + 1;
-    for (std::size_t i = from; i <= path.size(); ++i) {
+        path.compare(0, lastFolder.size(), lastFolder) == 0) {
+        made = lastFolder.size();
+    } else {
+        for (std::size_t end = path.size(); end > 0;) {
+            if (end == 2 && path[1] == L':') break; // the drive itself
+            DWORD attrs = GetFileAttributesW(path.substr(0, end).c_str());
+            if (attrs != INVALID_FILE_ATTRIBUTES) {
+                if (!(attrs & FILE_ATTRIBUTE_DIRECTORY)) return false; // a file where a folder must be
+                made = end;
+                break;
+            }
+            std::size_t slash = path.find_last_of(L"\\/", end - 1);
+            if (slash == std::wstring::npos) break;
+            end = slash;
+        }
+    }
+    for (std::size_t i = made + 1; i <= path.size(); ++i) {
         if (i != path.size() && path[i] != L'\\' && path[i] != L'/') continue;
         std::wstring part = path.substr(0, i);
         if (part.size() == 2 && part[1] == L':') continue; // the drive itself

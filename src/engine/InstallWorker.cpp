@@ -153,7 +153,9 @@ unsigned InstallWorker() {
     std::string targetOem = text::Fit(os::AnsiToOemText(in.gameDir.c_str()), text::kMaxPath - 1);
 
     for (unsigned i = 0; i < install::kMaxEntries; ++i) {
-        if (g_journal.IsDone(std::to_string(i))) continue;
+        // Most of the entries are unused: passed over at once, without the two changes of folder,
+        // which under Wine took a third of a millisecond each (40 ms for a table).
+        if (entries[i].empty() || g_journal.IsDone(std::to_string(i))) continue;
         WaitWhileConfirmShowing();
         if (in.cancelConfirmed) break;
         os::SetCurrentDir(in.gameDir.c_str());

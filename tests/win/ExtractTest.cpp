@@ -159,3 +159,26 @@ TEST(Extractor, NamesAreLimitedAsTheRecordReportsThem) {
     Save("C:\\bvlong\\over.rar", kSig5 + Main5() + File5(utf8 + utf8 + utf8 + utf8, "long") + End5());
     EXPECT_EQ(lib.ExtractFirst("C:\\bvlong\\over.rar", "C:\\bvlong", &name).first, extractor::kBadData);
 }
+
+TEST(Extractor, MissingFoldersAreMadeAtAnyDepthButNeverThroughAFile) {
+    Library lib;
+    CreateDirectoryA("C:\\bvdeep", nullptr);
+    using namespace rarbytes;
+    Save("C:\\bvdeep\\a.rar", Main4() + File4("x\\y\\z.txt", "deep") + End4());
+    std::string name;
+    // Three levels of the destination and two of the member are missing.
+    EXPECT_EQ(lib.ExtractFirst("C:\\bvdeep\\a.rar", "C:\\bvdeep\\new\\er\\target", &name),
+              std::make_pair(extractor::kSuccess, extractor::kSuccess));
+    EXPECT_EQ(Read("C:\\bvdeep\\new\\er\\target\\x\\y\\z.txt"), "deep");
+    // All of it there already, in an archive opened afresh.
+    Save("C:\\bvdeep\\new\\er\\target\\x\\y\\z.txt", "old");
+    EXPECT_EQ(lib.ExtractFirst("C:\\bvdeep\\a.rar", "C:\\bvdeep\\new\\er\\target", &name),
+              std::make_pair(extractor::kSuccess, extractor::kSuccess));
+    EXPECT_EQ(Read("C:\\bvdeep\\new\\er\\target\\x\\y\\z.txt"), "deep");
+    // A file where a folder of the destination must be: refused, and nothing made beyond it.
+    Save("C:\\bvdeep\\file", "mine");
+    EXPECT_EQ(lib.ExtractFirst("C:\\bvdeep\\a.rar", "C:\\bvdeep\\file\\target", &name).second,
+              extractor::kECreate);
+    EXPECT_EQ(Read("C:\\bvdeep\\file"), "mine");
+    EXPECT_EQ(GetFileAttributesA("C:\\bvdeep\\file\\target"), INVALID_FILE_ATTRIBUTES);
+}

@@ -67,6 +67,7 @@ struct State {
     bool shiftHeld = false;
     int ibeamCursorSets = 0;
     int fileOpens = 0;   // every OpenFile, whether it succeeds or not
+    int folderChanges = 0; // every SetCurrentDir, whether it succeeds or not
     int diskFlushes = 0; // FlushToDisk calls that reached an open file
     std::vector<std::string> diskOrder; // "flush", and "move FROM" for each file moved, in their order
     bool movesFail = false;

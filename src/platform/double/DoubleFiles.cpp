@@ -16,6 +16,7 @@ namespace os {
 using namespace testdouble;
 
 bool SetCurrentDir(const char* path) {
+    ++Double().folderChanges;
     std::string host = HostPath(path);
     if (!IsDir(host)) return false;
     Double().currentDir = Absolute(path);
