@@ -58,12 +58,13 @@ bool Xcopy(const std::string& from, const std::string& to) {
     return code == 0;
 }
 
-// The plainest copy of one file: 1 MiB reads and writes.
+// The plainest copy of one file: 1 MiB reads and writes, into a new file (replacing one truncates it,
+// which makes its close wait for the write-back under Wine).
 bool PlainCopyFile(const std::string& from, const std::string& to, std::vector<char>& buffer) {
     HANDLE in = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (in == INVALID_HANDLE_VALUE) return false;
-    HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool ok = out != INVALID_HANDLE_VALUE;
     DWORD got = 0, put = 0;
     while (ok && ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)

@@ -152,12 +152,20 @@ int Output::MakeFolders(const std::string& destination, const rar::Member& m) {
 
 std::unique_ptr<OutputFile> Output::Create(const std::string& destination, const rar::Member& m, int* error) {
     std::wstring path = Join(destination, m);
+    // A new file first: what a package replaces was moved aside before, so the name is mostly free.
+    // Replacing truncates, and under Wine a truncated file's close waited for the write-back of all
+    // it was given since (10 ms for 64 MiB on ext4, where a new file's close takes nothing).
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        *error = extractor::kSuccess;
+        return std::make_unique<Win32File>(h);
+    }
     auto create = [&] {
         return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     };
     const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    HANDLE h = create();
+    h = create();
     if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
         // An existing read-only, hidden or system file is replaced too: its attributes go first, and
         // come back when the create still fails.

@@ -160,7 +160,7 @@ TEST(Extractor, NamesAreLimitedAsTheRecordReportsThem) {
     EXPECT_EQ(lib.ExtractFirst("C:\\bvlong\\over.rar", "C:\\bvlong", &name).first, extractor::kBadData);
 }
 
-TEST(Extractor, MissingFoldersAreMadeAtAnyDepthButNeverThroughAFile) {
+TEST(Extractor, MissingFoldersAreMadeAtAnyDepthButNeverThroughAFileAndFilesAreReplacedWhole) {
     Library lib;
     CreateDirectoryA("C:\\bvdeep", nullptr);
     using namespace rarbytes;
@@ -170,8 +170,8 @@ TEST(Extractor, MissingFoldersAreMadeAtAnyDepthButNeverThroughAFile) {
     EXPECT_EQ(lib.ExtractFirst("C:\\bvdeep\\a.rar", "C:\\bvdeep\\new\\er\\target", &name),
               std::make_pair(extractor::kSuccess, extractor::kSuccess));
     EXPECT_EQ(Read("C:\\bvdeep\\new\\er\\target\\x\\y\\z.txt"), "deep");
-    // All of it there already, in an archive opened afresh.
-    Save("C:\\bvdeep\\new\\er\\target\\x\\y\\z.txt", "old");
+    // All of it there already, in an archive opened afresh; the file longer than the member.
+    Save("C:\\bvdeep\\new\\er\\target\\x\\y\\z.txt", "an older and longer text");
     EXPECT_EQ(lib.ExtractFirst("C:\\bvdeep\\a.rar", "C:\\bvdeep\\new\\er\\target", &name),
               std::make_pair(extractor::kSuccess, extractor::kSuccess));
     EXPECT_EQ(Read("C:\\bvdeep\\new\\er\\target\\x\\y\\z.txt"), "deep");
