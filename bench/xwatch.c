@@ -9,6 +9,7 @@
  *   xwatch check  SCREEN.ppm LIMIT X Y W H REF.rgb [X Y W H REF.rgb]...
  *   xwatch now
  *   xwatch clear
+ *   xwatch click
  *
  * REF.rgb holds W*H pixels of 8-bit R,G,B. LIMIT is the mean absolute difference per channel
  * (0-255): match ends when every rectangle is at or below it, differ when any is above it. Prints
@@ -18,13 +19,18 @@
  * at or below LIMIT, 1 otherwise. `now` prints the clock, which is also the one Wine's +timestamp
  * trace uses (in whole milliseconds), so traces and polls can be set side by side. `clear` paints
  * the root window black: with no window manager a closed window's last picture stays on screen, and it must
- * not pass for the next program's first frame. */
+ * not pass for the next program's first frame. `click` presses and releases the first button where the
+ * pointer is, through the X test extension, and prints the clock read just before: the moment a timed
+ * span starts, without the start of a program such as xdotool in it. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
+
+/* The one call of libXtst used (the library xdotool brings); its headers are not needed for it. */
+extern int XTestFakeButtonEvent(Display* display, unsigned int button, Bool is_press, unsigned long delay);
 
 static double now(void) {
     struct timespec ts;
@@ -62,7 +68,7 @@ struct region {
 
 static int usage(void) {
     fprintf(stderr, "usage: xwatch match|differ X Y W H REF.rgb|- LIMIT TIMEOUT_S INTERVAL_MS [X Y W H REF]...,\n"
-                    "       xwatch check SCREEN.ppm LIMIT X Y W H REF.rgb [X Y W H REF.rgb]..., or xwatch now|clear\n");
+                    "       xwatch check SCREEN.ppm LIMIT X Y W H REF.rgb [X Y W H REF.rgb]..., or xwatch now|clear|click\n");
     return 2;
 }
 
@@ -155,7 +161,8 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && !strcmp(argv[1], "check")) return check(argc, argv);
     int clear = argc == 2 && !strcmp(argv[1], "clear");
-    if (!clear && (argc < 10 || (argc - 10) % 5 || (strcmp(argv[1], "match") && strcmp(argv[1], "differ"))))
+    int click = argc == 2 && !strcmp(argv[1], "click");
+    if (!clear && !click && (argc < 10 || (argc - 10) % 5 || (strcmp(argv[1], "match") && strcmp(argv[1], "differ"))))
         return usage();
     Display* d = XOpenDisplay(NULL);
     if (!d) {
@@ -163,6 +170,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     Window root = DefaultRootWindow(d);
+    if (click) {
+        double t = now();
+        if (!XTestFakeButtonEvent(d, 1, True, CurrentTime) || !XTestFakeButtonEvent(d, 1, False, CurrentTime)) {
+            fprintf(stderr, "xwatch: the X server has no test extension\n");
+            return 2;
+        }
+        XSync(d, False);
+        printf("%.6f\n", t);
+        return 0;
+    }
     if (clear) {
         XSetWindowBackground(d, root, BlackPixel(d, DefaultScreen(d)));
         XClearWindow(d, root);
