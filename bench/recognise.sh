@@ -5,6 +5,7 @@
 # the plain box left of its OK, where a question's Yes button would be. The OK itself, drawn in its
 # hover state while the pointer rests on it, and the texts are left out.
 #
+#   rec_build_xwatch OUT           builds bench/xwatch.c into OUT
 #   rec_prepare SKINS DIR XWATCH   the references from the rendered skins (Media folder) into DIR
 #   rec_wait NAME TIMEOUT INTERVAL_MS   the pointer parked, waits until NAME shows; prints the time
 #   rec_shows NAME SCREENSHOT      true when the saved screenshot shows NAME
@@ -14,6 +15,13 @@ REC_Y0=164
 # more, the notice from a question or a bare page by more than 20.
 REC_LIMIT=2
 REC_NAMES="install license options progress quality notice"
+REC_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# rec_build_xwatch OUT: Xlib, and libXtst (which xdotool brings) for its clicks; its one call of that
+# library is declared in xwatch.c, so no headers are needed for it.
+rec_build_xwatch() {
+    cc -O2 -Wall -Wextra -o "$1" "$REC_HERE/xwatch.c" -lX11 -l:libXtst.so.6
+}
 
 # rec_regions NAME: "SKIN X Y W H" a line, in the wizard's (and the skin's) coordinates
 rec_regions() {

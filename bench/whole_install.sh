@@ -60,7 +60,7 @@ for tool in makensis xdotool convert cc; do
     command -v $tool >/dev/null || die "$tool is missing: run scripts/setup-machine.sh"
 done
 xwatch=$bench/xwatch
-cc -O2 -Wall -Wextra -o "$xwatch" "$top/bench/xwatch.c" -lX11 -l:libXtst.so.6 || die "cannot build xwatch (libx11-dev, and libxtst6, which xdotool brings)"
+rec_build_xwatch "$xwatch" || die "cannot build xwatch (libx11-dev, and libxtst6, which xdotool brings)"
 
 # The payload: the sample game and a folder of random bytes, 256 MiB together.
 payload=$bench/payload

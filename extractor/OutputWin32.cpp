@@ -150,22 +150,16 @@ int Output::MakeFolders(const std::string& destination, const rar::Member& m) {
     return MakePath(path) ? extractor::kSuccess : extractor::kECreate;
 }
 
-std::unique_ptr<OutputFile> Output::Create(const std::string& destination, const rar::Member& m, int* error) {
-    std::wstring path = Join(destination, m);
-    // A new file first: what a package replaces was moved aside before, so the name is mostly free.
-    // Replacing truncates, and under Wine a truncated file's close waited for the write-back of all
-    // it was given since (10 ms for 64 MiB on ext4, where a new file's close takes nothing).
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        *error = extractor::kSuccess;
-        return std::make_unique<Win32File>(h);
-    }
+namespace {
+
+// Replaces the file at path (truncating it); invalid when it cannot be.
+HANDLE ReplaceExisting(const std::wstring& path) {
     auto create = [&] {
         return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     };
     const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    h = create();
+    HANDLE h = create();
     if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
         // An existing read-only, hidden or system file is replaced too: its attributes go first, and
         // come back when the create still fails.
@@ -182,6 +176,18 @@ std::unique_ptr<OutputFile> Output::Create(const std::string& destination, const
         if (GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & blocking))
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+    return h;
+}
+
+} // namespace
+
+std::unique_ptr<OutputFile> Output::Create(const std::string& destination, const rar::Member& m, int* error) {
+    std::wstring path = Join(destination, m);
+    // A new file first: what a package replaces was moved aside before, so the name is mostly free.
+    // Replacing truncates, and under Wine a truncated file's close waited for the write-back of all
+    // it was given since (10 ms for 64 MiB on ext4, where a new file's close takes nothing).
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) h = ReplaceExisting(path);
     if (h == INVALID_HANDLE_VALUE) {
         *error = extractor::kECreate;
         return nullptr;

@@ -9,7 +9,7 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 e2e_begin copy
 # What the whole-install benchmark recognises on screen, checked on this script's screenshots: a
 # change of skin or layout that would blind the benchmark fails here.
-cc -O2 -Wall -Wextra -o "$work/xwatch" "$top/bench/xwatch.c" -lX11 -l:libXtst.so.6 || { echo "cannot build bench/xwatch.c"; exit 1; }
+rec_build_xwatch "$work/xwatch" || { echo "cannot build bench/xwatch.c"; exit 1; }
 rec_prepare "$skins" "$work/copy-recognise" "$work/xwatch" || { echo "no references from the skins"; exit 1; }
 
 # The discs as the main job makes them, with the setup.exe just built.
